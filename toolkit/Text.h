@@ -1,0 +1,7 @@
+// UTF-8 inside, UTF-16 at the Win32 boundary.
+#pragma once
+
+#include <string>
+
+std::wstring WideFromUtf8(const std::string& utf8);
+std::string Utf8FromWide(const std::wstring& wide);
