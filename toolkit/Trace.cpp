@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-void TraceText([[maybe_unused]] const std::string& utf8)
+void TraceText([[maybe_unused]] const char* kind, [[maybe_unused]] const std::string& utf8)
 {
 #ifdef TOLVAR_TRACE
-    OutputDebugStringA(utf8.c_str());
+    OutputDebugStringA((std::string(kind) + ": " + utf8).c_str());
 #endif
 }
