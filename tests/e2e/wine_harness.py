@@ -1,0 +1,314 @@
+"""Runs the real TolvarUpdate.exe under Wine: one Xvfb, one Wine prefix and one
+persistent wineserver per test session, all started and stopped here.
+
+The program's status and box texts arrive through the debugger channel
+(OutputDebugStringA, traced as "<kind>: <text>"); boxes and windows are read and
+driven from outside by the dialog robot.
+"""
+
+import dataclasses
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import threading
+import time
+from pathlib import Path
+
+import pytest
+
+REPO = Path(__file__).resolve().parents[2]
+LIBPQ_DLLS = ("libpq.dll", "libssl-3-x64.dll", "libcrypto-3-x64.dll",
+              "libintl-9.dll", "libiconv-2.dll", "libwinpthread-1.dll")
+
+
+class Build:
+    """The windows-test build tree under test."""
+
+    def __init__(self, directory):
+        self.dir = Path(directory).resolve()
+        self.exe = self.dir / "app" / "TolvarUpdate.exe"
+        if not self.exe.is_file():
+            raise RuntimeError(f"{self.exe} is missing: build the windows-test preset first")
+        self.libpq_dir = next(REPO.glob(".cache/libpq-*"), None)
+
+    def fixture(self, name):
+        return self.dir / "tests" / "fixtures" / f"{name}.exe"
+
+    @property
+    def libpq_dlls(self):
+        if self.libpq_dir is None:
+            raise RuntimeError("no libpq DLLs in .cache: run scripts/bootstrap")
+        return [self.libpq_dir / name for name in LIBPQ_DLLS]
+
+
+def _detached(args, env=None, **kwargs):
+    # Servers that inherit the test's pipes make every caller wait on them.
+    return subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, start_new_session=True, **kwargs)
+
+
+class Wine:
+    """One Xvfb display, one prefix, one persistent wineserver."""
+
+    def __init__(self, workdir):
+        self.workdir = Path(workdir)
+        self.prefix = self.workdir / "prefix"
+        self._xvfb = None
+        self.display = None
+        self.env = None
+
+    def start(self):
+        read_end, write_end = os.pipe()
+        self._xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            pass_fds=(write_end,), start_new_session=True)
+        os.close(write_end)
+        with os.fdopen(read_end) as reader:
+            number = reader.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.display = f":{number}"
+        self.env = {
+            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+            "HOME": os.environ.get("HOME", "/root"),
+            "DISPLAY": self.display,
+            "WINEPREFIX": str(self.prefix),
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        }
+        _detached(["wineserver", "-p"], env=self.env).wait()
+        subprocess.run(["wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True, timeout=180)
+        for value in ("Managed", "Decorated"):
+            # Without a window manager each window close otherwise costs 2 s.
+            self.run(["reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", value, "/d", "N", "/f"])
+        # wineboot's own server may have replaced ours; make sure one stays.
+        _detached(["wineserver", "-p"], env=self.env).wait()
+
+    def stop(self):
+        if self.env:
+            subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+            subprocess.run(["wineserver", "-w"], env=self.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        if self._xvfb:
+            self._xvfb.terminate()
+            self._xvfb.wait(timeout=10)
+
+    @staticmethod
+    def winpath(path):
+        return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+    def _command(self, args):
+        exe, *rest = args
+        return ["wine", self.winpath(exe) if os.sep in str(exe) else str(exe), *map(str, rest)]
+
+    def run(self, args, cwd=None, timeout=60, env=None):
+        """Runs a Windows program to its end; stdout as text (CRLF folded)."""
+        done = subprocess.run(self._command(args), cwd=cwd, env={**self.env, **(env or {})},
+                              stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
+        return subprocess.CompletedProcess(done.args, done.returncode,
+                                           done.stdout.decode("utf-8", "replace").replace("\r\n", "\n"),
+                                           done.stderr.decode("utf-8", "replace"))
+
+    def start_process(self, args, cwd=None, env=None, **kwargs):
+        return subprocess.Popen(self._command(args), cwd=cwd, env={**self.env, **(env or {})},
+                                stdin=subprocess.DEVNULL, **kwargs)
+
+
+_TRACE_LINE = re.compile(r'warn:debugstr:OutputDebugStringA "(.*)"\s*$')
+
+
+def unescape_trace(text):
+    """Undoes Wine's debugstr escaping and returns the UTF-8 text."""
+    out = bytearray()
+    i = 0
+    simple = {"n": 10, "r": 13, "t": 9, '"': 34, "\\": 92, "0": 0}
+    while i < len(text):
+        c = text[i]
+        if c == "\\" and i + 1 < len(text):
+            nxt = text[i + 1]
+            if nxt == "x":
+                out.append(int(text[i + 2:i + 4], 16))
+                i += 4
+                continue
+            if nxt in simple:
+                out.append(simple[nxt])
+                i += 2
+                continue
+        out += c.encode("latin-1", "replace")
+        i += 1
+    return out.decode("utf-8", "replace")
+
+
+@dataclasses.dataclass
+class Box:
+    caption: str
+    text: str
+    icon: str  # "stop", "other" or "none"
+
+
+class Pixels:
+    """An RGB picture read from a PPM: pixel(x, y) -> (r, g, b)."""
+
+    def __init__(self, ppm):
+        parts = []
+        pos = 0
+        while len(parts) < 4:
+            while ppm[pos:pos + 1].isspace():
+                pos += 1
+            end = pos
+            while not ppm[end:end + 1].isspace():
+                end += 1
+            parts.append(ppm[pos:end])
+            pos = end
+        assert parts[0] == b"P6" and parts[3] == b"255"
+        self.width, self.height = int(parts[1]), int(parts[2])
+        self.data = ppm[pos + 1:]
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.data[i:i + 3])
+
+    def save_png(self, path):
+        header = f"P6\n{self.width} {self.height}\n255\n".encode()
+        subprocess.run(["/usr/bin/convert", "ppm:-", str(path)], input=header + self.data, check=True)
+
+
+class UpdaterRun:
+    """One start of TolvarUpdate.exe, watched through its trace."""
+
+    WINDOW_CLASS = "TRerEdeUpdate"
+
+    def __init__(self, wine, build, program_dir, exe_name="TolvarUpdate.exe"):
+        self.wine = wine
+        self.build = build
+        self.program_dir = Path(program_dir)
+        self.started = time.monotonic()
+        self._lines = []
+        self._changed = threading.Condition()
+        self.process = wine.start_process([self.program_dir / exe_name], cwd=self.program_dir,
+                                          env={"WINEDEBUG": "-all,warn+debugstr"},
+                                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self._reader = threading.Thread(target=self._read, daemon=True)
+        self._reader.start()
+
+    def _read(self):
+        for raw in self.process.stderr:
+            match = _TRACE_LINE.search(raw.decode("latin-1"))
+            if match:
+                with self._changed:
+                    self._lines.append((time.monotonic(), unescape_trace(match.group(1))))
+                    self._changed.notify_all()
+
+    def texts(self, kind=None):
+        """Traced texts in order; with `kind`, only the texts of that kind."""
+        with self._changed:
+            lines = [text for _, text in self._lines]
+        if kind is None:
+            return lines
+        prefix = kind + ": "
+        return [line[len(prefix):] for line in lines if line.startswith(prefix)]
+
+    def text_times(self):
+        with self._changed:
+            return list(self._lines)
+
+    def wait_text(self, kind, text, timeout=30):
+        """Waits until `text` of `kind` was traced; returns the time since start."""
+        wanted = f"{kind}: {text}"
+        end = time.monotonic() + timeout
+        with self._changed:
+            while True:
+                for when, line in self._lines:
+                    if line == wanted:
+                        return when - self.started
+                left = end - time.monotonic()
+                if left <= 0 or self.process.poll() is not None and not self._reader.is_alive():
+                    raise AssertionError(f"{wanted!r} not traced; trace: {self.texts()}")
+                self._changed.wait(min(left, 0.1))
+
+    def wait_exit(self, timeout=30):
+        code = self.process.wait(timeout=timeout)
+        self._reader.join(timeout=5)
+        return code
+
+    def robot(self, *args, timeout=60):
+        return self.wine.run([self.build.fixture("dialog_robot"), *args], timeout=timeout)
+
+    def box(self, timeout=15):
+        done = self.robot("box", int(timeout * 1000))
+        assert done.returncode == 0, f"no box appeared; trace: {self.texts()}"
+        fields = dict(line.split("=", 1) for line in done.stdout.splitlines() if "=" in line)
+        unescape = lambda s: s.replace("\\n", "\n").replace("\\r", "\r").replace("\\\\", "\\")
+        return Box(unescape(fields["caption"]), unescape(fields["text"]), fields["icon"])
+
+    def press_box(self, timeout=15):
+        done = self.robot("press", int(timeout * 1000))
+        assert done.returncode == 0, done.stdout
+
+    def close_window(self, timeout=15):
+        done = self.robot("close", self.WINDOW_CLASS, int(timeout * 1000))
+        assert done.returncode == 0, done.stdout
+
+    def client_rect(self, timeout=15):
+        done = self.robot("rect", self.WINDOW_CLASS, int(timeout * 1000))
+        assert done.returncode == 0, done.stdout
+        return tuple(int(v) for v in done.stdout.split())
+
+    def screenshot(self, rect=None):
+        """The client area (or `rect` = x, y, w, h of the screen) as Pixels."""
+        x, y, w, h = rect or self.client_rect()
+        shot = subprocess.run(["xwd", "-root", "-silent", "-display", self.wine.display],
+                              capture_output=True, check=True).stdout
+        ppm = subprocess.run(["/usr/bin/convert", "xwd:-", "-crop", f"{w}x{h}+{x}+{y}", "+repage",
+                              "-depth", "8", "ppm:-"], input=shot, capture_output=True, check=True).stdout
+        return Pixels(ppm)
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.send_signal(signal.SIGKILL)
+            self.process.wait(timeout=10)
+
+
+@pytest.fixture(scope="session")
+def build():
+    return Build(os.environ.get("TOLVAR_BUILD", REPO / "build" / "windows-test"))
+
+
+@pytest.fixture(scope="session")
+def wine(build):
+    workdir = Path(tempfile.mkdtemp(prefix="e2e-wine-", dir=build.dir))
+    session = Wine(workdir)
+    try:
+        session.start()
+        yield session
+    finally:
+        session.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
+
+
+@pytest.fixture
+def program_dir(build, tmp_path):
+    directory = tmp_path / "program"
+    directory.mkdir()
+    shutil.copy2(build.exe, directory / "TolvarUpdate.exe")
+    return directory
+
+
+@pytest.fixture
+def updater(wine, build):
+    runs = []
+
+    def start(program_dir, exe_name="TolvarUpdate.exe"):
+        run = UpdaterRun(wine, build, program_dir, exe_name)
+        runs.append(run)
+        return run
+
+    yield start
+    for run in runs:
+        run.kill()
