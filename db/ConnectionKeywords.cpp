@@ -1,0 +1,45 @@
+// Keyword building for the libpq connection.
+#include "ConnectionKeywords.h"
+
+#include <algorithm>
+
+bool IsIpv4Address(const std::string& hostName)
+{
+    int numbers = 0;
+    std::size_t pos = 0;
+    for (;;) {
+        const std::size_t end = std::min(hostName.find('.', pos), hostName.size());
+        if (end == pos)
+            return false;
+        int value = 0;
+        for (std::size_t i = pos; i < end; ++i) {
+            const char c = hostName[i];
+            if (c < '0' || c > '9')
+                return false;
+            value = value * 10 + (c - '0');
+            if (value > 255) // also keeps long runs of digits from overflowing
+                return false;
+        }
+        ++numbers;
+        if (end == hostName.size())
+            return numbers == 4;
+        if (numbers == 4)
+            return false;
+        pos = end + 1;
+    }
+}
+
+ConnectionKeywordList ConnectionKeywords(const std::string& hostName, std::int32_t port,
+                                         const std::string& database, const std::string& user,
+                                         const std::string& password)
+{
+    ConnectionKeywordList keywords;
+    keywords.emplace_back(IsIpv4Address(hostName) ? "hostaddr" : "host", hostName);
+    keywords.emplace_back("port", std::to_string(port));
+    keywords.emplace_back("dbname", database);
+    if (!user.empty()) {
+        keywords.emplace_back("user", user);
+        keywords.emplace_back("password", password);
+    }
+    return keywords;
+}

@@ -1,0 +1,57 @@
+// Opening and closing the libpq connection.
+#include "ZConnection.h"
+
+#include "ConnectionKeywords.h"
+#include "DbErrors.h"
+#include "LibPq.h"
+#include "SqlText.h"
+
+#include <vector>
+
+void TZConnection::Finish::operator()(pg_conn* connection) const
+{
+    LibPq().PQfinish(connection);
+}
+
+TZConnection::TZConnection() = default;
+TZConnection::~TZConnection() = default;
+
+void TZConnection::SetConnected(bool connected)
+{
+    if (!connected) {
+        handle_.reset();
+        return;
+    }
+    if (handle_)
+        return;
+    if (Protocol != "postgresql")
+        throw ESqlError(SqlErrorText("unknown protocol '" + Protocol + "'"));
+    const LibPqFunctions& pq = LibPq();
+    const ConnectionKeywordList keywords = ConnectionKeywords(HostName, Port, Database, User, Password);
+    std::vector<const char*> names;
+    std::vector<const char*> values;
+    for (const auto& [name, value] : keywords) {
+        names.push_back(name.c_str());
+        values.push_back(value.c_str());
+    }
+    names.push_back(nullptr);
+    values.push_back(nullptr);
+    std::unique_ptr<pg_conn, Finish> connection(
+        pq.PQconnectdbParams(names.data(), values.data(),
+                             0)); // expand_dbname: the database name is a name, never a connection string
+    if (!connection)
+        throw ESqlError(SqlErrorText("out of memory"));
+    if (pq.PQstatus(connection.get()) != CONNECTION_OK)
+        throw ESqlError(SqlErrorText(pq.PQerrorMessage(connection.get())));
+    handle_ = std::move(connection);
+}
+
+bool TZConnection::Connected() const
+{
+    return handle_ != nullptr;
+}
+
+pg_conn* TZConnection::Handle() const
+{
+    return handle_.get();
+}
