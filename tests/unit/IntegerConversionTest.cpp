@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         IntegerCase{"$123456789", Fails}, IntegerCase{"$FFFFFFFFF", Fails}, IntegerCase{"\t5432", Fails},
         IntegerCase{"54 32", Fails}, IntegerCase{"5432a", Fails}, IntegerCase{"1538h", Fails},
         IntegerCase{"00x15", Fails}, IntegerCase{"$ 15", Fails}, IntegerCase{"$-15", Fails},
-        IntegerCase{"1e3", Fails}, IntegerCase{"\xEF\xBC\x95", Fails}));
+        IntegerCase{"1e3", Fails}, IntegerCase{"\xB2", Fails}));
 
 TEST(ParseInteger, MessageShowsTheTextUpToTheZeroByte)
 {

@@ -14,6 +14,11 @@ struct TextCase {
     std::string bytes;
 };
 
+void PrintTo(const TextCase& c, std::ostream* out)
+{
+    *out << c.text;
+}
+
 class DecodeTextExamples : public testing::TestWithParam<TextCase> {};
 
 TEST_P(DecodeTextExamples, GivesTheBytes)
