@@ -5,21 +5,11 @@
 #include "ConnectionSettings.h"
 #include "IntegerConversion.h"
 #include "LibFuncaoDiv.h"
-#include "ProgramNames.h"
-
-#include <windows.h>
+#include "ProgramPaths.h"
 
 namespace {
 
 const char* const ConnectionSection = "CONEXAO DESTINO";
-
-// The directory of the running executable, ending with its separator.
-std::string ProgramDirectory()
-{
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return DirectoryOf(std::string(path, length));
-}
 
 std::string ReadProtectedValue(const TIniFile& reader, const char* key)
 {
