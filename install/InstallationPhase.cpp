@@ -116,7 +116,8 @@ void RunInstallationPhase(TUpdateHost& host)
     RepairInterruptedInstallation(files);
 
     host.ShowStatus("Efetuando o Download da nova Versão...");
-    if (!DownloadFile(kDownloadAddress, files.Staging) || !IsCompleteExecutableFile(files.Staging)) {
+    if (!DownloadFile(kDownloadAddress, files.Staging, TOLVAR_DOWNLOAD_STALL_MS) ||
+        !IsCompleteExecutableFile(files.Staging)) {
         DeleteFileA(files.Staging.c_str());
         host.ShowMessageBox(
             "Erro ao Efetuar o Download do arquivo! Favor entrar em contato com o suporte técnico!");
