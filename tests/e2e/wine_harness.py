@@ -51,27 +51,19 @@ def _detached(args, env=None, **kwargs):
 
 
 class Wine:
-    """One Xvfb display, one prefix, one persistent wineserver."""
+    """One prefix and one persistent wineserver, on `display` or on an Xvfb
+    display of its own."""
 
-    def __init__(self, workdir):
+    def __init__(self, workdir, display=None):
         self.workdir = Path(workdir)
         self.prefix = self.workdir / "prefix"
         self._xvfb = None
-        self.display = None
+        self.display = display
         self.env = None
 
     def start(self):
-        read_end, write_end = os.pipe()
-        self._xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            pass_fds=(write_end,), start_new_session=True)
-        os.close(write_end)
-        with os.fdopen(read_end) as reader:
-            number = reader.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        self.display = f":{number}"
+        if self.display is None:
+            self._start_xvfb()
         self.env = {
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
             "HOME": os.environ.get("HOME", "/root"),
@@ -88,6 +80,19 @@ class Wine:
             self.run(["reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", value, "/d", "N", "/f"])
         # wineboot's own server may have replaced ours; make sure one stays.
         _detached(["wineserver", "-p"], env=self.env).wait()
+
+    def _start_xvfb(self):
+        read_end, write_end = os.pipe()
+        self._xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            pass_fds=(write_end,), start_new_session=True)
+        os.close(write_end)
+        with os.fdopen(read_end) as reader:
+            number = reader.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.display = f":{number}"
 
     def stop(self):
         if self.env:
