@@ -1,36 +1,137 @@
-"""Shows the update window under Wine (on this display, or under Xvfb when there
-is none) and saves a screenshot of it in build/demo/."""
+"""The updater's whole job on loopback, for a newcomer's first look.
 
+Sets up a throw-away PostgreSQL whose catalogue holds a newer release, nginx
+serving that release over HTTPS with a test CA trusted only in the demo's Wine
+prefix, and a program directory with a Config.ini in the stored format and the
+old synchronizer running. Runs TolvarUpdate.exe (on this display, or under
+Xvfb when there is none), saves a screenshot of each stage and a contact sheet
+in build/demo/, prints the status texts and the end state, runs once more to
+show that no update is left, and cleans up.
+"""
+
+import os
 import shutil
+import subprocess
 import sys
 import time
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
+sys.path.insert(0, str(REPO / "tests" / "fixtures"))
+import install_harness  # noqa: E402
+import pg_harness  # noqa: E402
+import web_harness  # noqa: E402
 import wine_harness  # noqa: E402
+from tolvar_config import write_config  # noqa: E402
+
+OUT = REPO / "build" / "demo"
+DOWNLOAD_PATH = "download/tolvarautoravik/TolvarAutoRavik.exe"
+
+
+def watch(run, shots):
+    """Screenshots of the window after each new status text, until the run ends."""
+    seen = 0
+    rect = run.client_rect(timeout=30)
+    shots.append(("janela", run.screenshot(rect)))
+    while run.process.poll() is None:
+        statuses = run.texts("status")
+        for text in statuses[seen:]:
+            try:
+                shots.append((text, run.screenshot(rect)))
+            except subprocess.CalledProcessError:
+                pass  # the window went away between the text and the picture
+        seen = len(statuses)
+        time.sleep(0.02)
+    print(f"  (exit code {run.wait_exit()})")
+
+
+def contact_sheet(shots, path):
+    files = []
+    for number, (label, pixels) in enumerate(shots):
+        file = OUT / f"stage-{number}.png"
+        pixels.save_png(file)
+        files += ["-label", label, str(file)]
+    subprocess.run(["montage", *files, "-tile", "2x", "-geometry", "+6+6", "-pointsize", "12",
+                    str(path)], check=True)
+
+
+def end_state(program_dir, build, synchronizers):
+    installed = install_harness.digest(program_dir / install_harness.SYNCHRONIZER)
+    label = {install_harness.digest(build.fixture(f"synchronizer_{name}")): name
+             for name in ("old", "new")}.get(installed, "unknown")
+    started = [start.label for start in install_harness.starts(program_dir)]
+    print(f"  {install_harness.SYNCHRONIZER} in place: the {label} release")
+    print(f"  synchronizer starts recorded: {', '.join(started)}")
+    print(f"  synchronizer windows open now: {synchronizers.count()}")
+    print(f"  files: {', '.join(sorted(p.name for p in program_dir.iterdir()))}")
 
 
 def main():
-    out = REPO / "build" / "demo"
-    shutil.rmtree(out, ignore_errors=True)
-    out.mkdir(parents=True)
+    shutil.rmtree(OUT, ignore_errors=True)
+    OUT.mkdir(parents=True)
     build = wine_harness.Build(REPO / "build" / "windows-test")
-    wine = wine_harness.Wine(out / "wine")
-    wine.start()
+    wine = wine_harness.Wine(OUT / "wine", display=os.environ.get("DISPLAY") or None)
+    cluster = pg_harness.Cluster(Path(OUT / "postgres"))
+    nginx = None
+    synchronizers = None
     try:
-        program_dir = out / "program"
+        print("starting Wine, PostgreSQL and nginx on loopback...")
+        wine.start()
+        (OUT / "postgres").mkdir()
+        cluster.start()
+        catalogue = pg_harness.Catalogue(cluster)
+        catalogue.create()
+        catalogue.set_rows([(11, 7), (11, 8), (3, 40)])
+
+        pki = web_harness.Pki(OUT / "pki")
+        wine.run(["reg", "import", wine.winpath(pki.root_store_reg())])
+        (OUT / "nginx").mkdir()
+        nginx = web_harness.Nginx(OUT / "nginx", pki)
+        served = nginx.root / DOWNLOAD_PATH
+        served.parent.mkdir(parents=True)
+        shutil.copy2(build.fixture("synchronizer_new"), served)
+        nginx.start()
+
+        program_dir = OUT / "program"
         program_dir.mkdir()
         shutil.copy2(build.exe, program_dir / "TolvarUpdate.exe")
+        pg_harness.install_libpq(build, program_dir)
+        settings = dict(host="127.0.0.1", port=cluster.port, database=pg_harness.DATABASE,
+                        user=pg_harness.USER, password=pg_harness.PASSWORD)
+        write_config(program_dir, versao=7, **settings)
+        synchronizers = install_harness.Synchronizers(wine, build)
+        synchronizers.start(synchronizers.place(program_dir, "old"))
+        print(f"installed release 7 (old synchronizer running); the catalogue offers 8 at "
+              f"https://localhost:{web_harness.DOWNLOAD_PORT}/{DOWNLOAD_PATH}")
+
+        print("\nfirst run:")
+        shots = []
         run = wine_harness.UpdaterRun(wine, build, program_dir)
-        rect = run.client_rect()
-        time.sleep(0.5)
-        run.screenshot(rect).save_png(out / "window.png")
-        print(f"window at {rect}; screenshot: {out / 'window.png'}")
+        watch(run, shots)
         for text in run.texts():
-            print("  trace:", text)
-        run.kill()
+            print("  " + text)
+        install_harness.wait_for(lambda: "new" in [s.label for s in install_harness.starts(program_dir)],
+                                 what="the new synchronizer to start")
+        end_state(program_dir, build, synchronizers)
+
+        # The new synchronizer records its release in Config.ini, as the real one does.
+        write_config(program_dir, versao=8, **settings)
+        print("\nsecond run (Config.ini now says 8):")
+        run = wine_harness.UpdaterRun(wine, build, program_dir)
+        watch(run, shots)
+        for text in run.texts():
+            print("  " + text)
+
+        sheet = OUT / "contact-sheet.png"
+        contact_sheet(shots, sheet)
+        print(f"\nscreenshots: {OUT}/stage-*.png; contact sheet: {sheet}")
     finally:
+        if synchronizers:
+            synchronizers.stop_all()
+        if nginx:
+            nginx.stop()
+        cluster.stop()
         wine.stop()
 
 

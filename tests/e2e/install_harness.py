@@ -1,0 +1,112 @@
+"""Fixtures for whole update runs: the fixture synchronizer (old and new
+release), its marker of starts, and a program directory set up for an update
+that is due: libpq, a Config.ini pointing at the test cluster, a catalogue
+holding a newer release, and the new release served at the download address.
+"""
+
+import dataclasses
+import hashlib
+import shutil
+import subprocess
+import time
+from pathlib import Path
+
+import pytest
+
+SYNCHRONIZER = "TolvarAutoRavik.exe"
+BACKUP = "TolvarAutoRavikBkp.exe"
+STAGING = "TolvarAutoRavik.download"
+MARKER = "synchronizer-starts.txt"
+WINDOW_CLASS = "TRerEdePrinci"
+INSTALLED, NEWEST = 7, 8
+
+
+@dataclasses.dataclass
+class Start:
+    label: str
+    directory: str
+    pid: int
+
+
+def starts(directory):
+    """The starts the fixture synchronizers in `directory` recorded, in order."""
+    marker = Path(directory) / MARKER
+    if not marker.exists():
+        return []
+    lines = marker.read_text(encoding="cp1252").splitlines()
+    return [Start(label, cwd, int(pid)) for label, cwd, pid in (line.split("\t") for line in lines)]
+
+
+def digest(path):
+    return hashlib.sha256(Path(path).read_bytes()).hexdigest()
+
+
+def snapshot(directory):
+    """Every file below `directory` with its content's digest (directories as None)."""
+    directory = Path(directory)
+    return {str(p.relative_to(directory)): (digest(p) if p.is_file() else None)
+            for p in sorted(directory.rglob("*"))}
+
+
+class Synchronizers:
+    """Starts fixture synchronizers and makes sure none outlives the test."""
+
+    def __init__(self, wine, build):
+        self.wine = wine
+        self.build = build
+        self.processes = []
+
+    def executable(self, label):
+        return self.build.fixture(f"synchronizer_{label}")
+
+    def place(self, directory, label="old", name=SYNCHRONIZER):
+        shutil.copy2(self.executable(label), Path(directory) / name)
+        return Path(directory) / name
+
+    def start(self, executable, stubborn=False, timeout=15):
+        """Starts `executable` in its own directory and waits for its window."""
+        executable = Path(executable)
+        before = len(starts(executable.parent))
+        args = [executable, "--stubborn"] if stubborn else [executable]
+        process = self.wine.start_process(args, cwd=executable.parent,
+                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        end = time.monotonic() + timeout
+        while len(starts(executable.parent)) == before:
+            assert process.poll() is None, f"{executable} ended at once"
+            assert time.monotonic() < end, f"{executable} did not start"
+            time.sleep(0.05)
+        return process
+
+    def count(self):
+        done = self.wine.run([self.build.fixture("dialog_robot"), "count", WINDOW_CLASS])
+        return int(done.stdout.strip() or 0)
+
+    def stop_all(self):
+        self.wine.run([self.build.fixture("dialog_robot"), "quit", WINDOW_CLASS, 5000])
+        for process in self.processes:
+            if process.poll() is None:
+                process.kill()
+            process.wait(timeout=10)
+
+
+def wait_for(condition, timeout=15, what="condition"):
+    end = time.monotonic() + timeout
+    while not condition():
+        assert time.monotonic() < end, f"timed out waiting for {what}"
+        time.sleep(0.05)
+
+
+@pytest.fixture
+def synchronizers(wine, build):
+    fleet = Synchronizers(wine, build)
+    yield fleet
+    fleet.stop_all()
+
+
+@pytest.fixture
+def update_due(release_dir, catalogue, release_server, build):
+    """A program directory for which an update is due and the new release is served."""
+    catalogue.set_rows([(11, NEWEST), (3, 99)])
+    release_server.serve_file(build.fixture("synchronizer_new"))
+    return release_dir(versao=INSTALLED)

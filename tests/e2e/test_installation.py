@@ -1,0 +1,190 @@
+"""Whole update runs that install a new release: the synchronizer is asked to
+quit, the new one is downloaded beside it, checked, put in place and started;
+a failed download leaves the old one exactly as it was."""
+
+import contextlib
+
+import pytest
+
+from install_harness import (BACKUP, MARKER, STAGING, SYNCHRONIZER, digest, snapshot,
+                             starts, wait_for)
+
+TYPICAL_RUN = [
+    "Carregando arquivos de inicialização...",
+    "Conectande-se ao Servidor...",
+    "Verificando versão...",
+    "Encerrando instâncias ativas...",
+    "Efetuando o Download da nova Versão...",
+    "Abrindo nova Instância...",
+    "Atualização Concluída com Sucesso!!!",
+]
+DOWNLOAD_FAILED = "Erro ao Efetuar o Download do arquivo! Favor entrar em contato com o suporte técnico!"
+
+
+def new_started(program_dir):
+    return any(start.label == "new" for start in starts(program_dir))
+
+
+def test_full_update_replaces_and_restarts_the_synchronizer(update_due, updater, synchronizers, build):
+    program_dir = update_due
+    old = synchronizers.start(synchronizers.place(program_dir, "old"))
+    config = (program_dir / "Config.ini").read_bytes()
+
+    run = updater(program_dir)
+    assert run.wait_exit(60) == 0
+
+    assert run.texts("status") == TYPICAL_RUN
+    assert run.texts("message") == [] and run.texts("error") == []
+    wait_for(lambda: old.poll() is not None, what="the old synchronizer to quit")
+    assert digest(program_dir / SYNCHRONIZER) == digest(build.fixture("synchronizer_new"))
+    wait_for(lambda: new_started(program_dir), what="the new synchronizer to start")
+    # The new one starts in the updater's current directory.
+    assert starts(program_dir)[-1].directory.rstrip("\\").lower() == \
+        run.wine.winpath(program_dir).lower()
+    assert (program_dir / "Config.ini").read_bytes() == config
+    assert not (program_dir / STAGING).exists()
+
+
+def _no_executable(program_dir, synchronizers):
+    pass
+
+
+def _stale_backup(program_dir, synchronizers):
+    synchronizers.place(program_dir, "old")
+    synchronizers.place(program_dir, "old", name=BACKUP)
+
+
+def _backup_name_is_a_directory(program_dir, synchronizers):
+    synchronizers.place(program_dir, "old")
+    (program_dir / BACKUP).mkdir()
+
+
+def _running_and_ignoring_the_quit_request(program_dir, synchronizers):
+    synchronizers.start(synchronizers.place(program_dir, "old"), stubborn=True)
+
+
+@pytest.mark.parametrize("prepare, backup_after", [
+    (_no_executable, "absent"),
+    (_stale_backup, "absent"),
+    (_backup_name_is_a_directory, "directory"),
+    # The old program still runs from the backup, so the backup cannot go yet.
+    (_running_and_ignoring_the_quit_request, "old"),
+], ids=lambda value: getattr(value, "__name__", value).strip("_"))
+def test_starting_states_of_the_program_directory(prepare, backup_after, update_due, updater,
+                                                  synchronizers, build):
+    program_dir = update_due
+    prepare(program_dir, synchronizers)
+
+    run = updater(program_dir)
+    assert run.wait_exit(60) == 0
+
+    assert run.texts("status") == TYPICAL_RUN
+    assert digest(program_dir / SYNCHRONIZER) == digest(build.fixture("synchronizer_new"))
+    wait_for(lambda: new_started(program_dir), what="the new synchronizer to start")
+    backup = program_dir / BACKUP
+    assert {"absent": not backup.exists(), "directory": backup.is_dir(),
+            "old": backup.is_file() and digest(backup) == digest(build.fixture("synchronizer_old"))
+            }[backup_after]
+    assert not (program_dir / STAGING).exists()
+
+
+def test_executable_and_stale_backup_both_running_puts_everything_back(update_due, updater,
+                                                                      synchronizers, build):
+    program_dir = update_due
+    synchronizers.start(synchronizers.place(program_dir, "old"), stubborn=True)
+    synchronizers.start(synchronizers.place(program_dir, "old", name=BACKUP), stubborn=True)
+    before = {name: digest(program_dir / name) for name in (SYNCHRONIZER, BACKUP)}
+
+    run = updater(program_dir)
+    box = run.box()
+    assert box.icon == "stop" and box.text.startswith("I/O error ")
+    assert run.texts("status")[-1] == "Efetuando o Download da nova Versão..."
+    run.press_box()
+    assert run.process.poll() is None  # idle, the window stays open
+
+    assert {name: digest(program_dir / name) for name in before} == before
+    assert not (program_dir / STAGING).exists()
+    assert not new_started(program_dir)
+    run.close_window()
+    assert run.wait_exit(30) == 0
+
+
+@pytest.mark.parametrize("serve", [
+    "/status/404",
+    "/fin/400000/100000",
+    "/rst/400000/100000",
+    "/stall/400000/100000",
+    "html",
+    "/body/0",
+    "untrusted",
+], ids=lambda serve: serve.strip("/").split("/")[0])
+def test_failed_download_keeps_the_old_synchronizer(serve, update_due, release_server, updater,
+                                                    synchronizers, build):
+    program_dir = update_due
+    old = synchronizers.start(synchronizers.place(program_dir, "old"))
+    if serve == "html":
+        release_server.serve_bytes(b"<html><body>Manuten\xe7\xe3o programada</body></html>\n")
+    elif serve == "untrusted":
+        release_server.serve_file(build.fixture("synchronizer_new"))
+    else:
+        release_server.serve_scenario(serve)
+
+    with release_server.untrusted() if serve == "untrusted" else contextlib.nullcontext():
+        run = updater(program_dir)
+        box = run.box(timeout=60)
+        assert (box.text, box.icon) == (DOWNLOAD_FAILED, "none")
+        run.press_box()
+        assert run.wait_exit(30) == 0
+
+    assert run.texts("status") == TYPICAL_RUN[:5]
+    assert digest(program_dir / SYNCHRONIZER) == digest(build.fixture("synchronizer_old"))
+    assert not (program_dir / STAGING).exists() and not (program_dir / BACKUP).exists()
+    # It was asked to quit, did, and was started again unchanged.
+    assert old.poll() is not None
+    wait_for(lambda: [s.label for s in starts(program_dir)] == ["old", "old"],
+             what="the old synchronizer to start again")
+
+
+def test_only_one_of_two_synchronizers_is_asked_to_quit(update_due, updater, synchronizers):
+    program_dir = update_due
+    executable = synchronizers.place(program_dir, "old")
+    first, second = synchronizers.start(executable), synchronizers.start(executable)
+
+    run = updater(program_dir)
+    assert run.wait_exit(60) == 0
+    wait_for(lambda: first.poll() is not None or second.poll() is not None,
+             what="one synchronizer to quit")
+    wait_for(lambda: new_started(program_dir), what="the new synchronizer to start")
+    assert [first.poll() is None, second.poll() is None].count(True) == 1
+
+
+def test_synchronizer_of_another_directory_is_asked_to_quit_and_its_files_stay(
+        update_due, updater, synchronizers, tmp_path, build):
+    program_dir = update_due
+    synchronizers.place(program_dir, "old")
+    elsewhere = tmp_path / "elsewhere"
+    elsewhere.mkdir()
+    other = synchronizers.start(synchronizers.place(elsewhere, "old"))
+    before = snapshot(elsewhere)
+
+    run = updater(program_dir)
+    assert run.wait_exit(60) == 0
+    wait_for(lambda: other.poll() is not None, what="the other synchronizer to quit")
+    assert snapshot(elsewhere) == before
+    assert digest(program_dir / SYNCHRONIZER) == digest(build.fixture("synchronizer_new"))
+
+
+def test_executable_that_cannot_start_still_reports_success(update_due, release_server, updater,
+                                                            build):
+    program_dir = update_due
+    # A complete executable for another processor: it is put in place, but never runs.
+    image = bytearray(build.fixture("synchronizer_new").read_bytes())
+    pe = int.from_bytes(image[0x3C:0x40], "little")
+    image[pe + 4:pe + 6] = (0xAA64).to_bytes(2, "little")
+    release_server.serve_bytes(bytes(image))
+
+    run = updater(program_dir)
+    assert run.wait_exit(60) == 0
+    assert run.texts("status") == TYPICAL_RUN
+    assert (program_dir / SYNCHRONIZER).read_bytes() == bytes(image)
+    assert not (program_dir / MARKER).exists()
