@@ -1,3 +1,4 @@
+// Pure rules for the program's own path and the error box's text.
 #include "ProgramNames.h"
 
 namespace {
@@ -22,9 +23,11 @@ std::string DirectoryOf(const std::string& exePath)
 
 std::string TitleOf(const std::string& exePath)
 {
-    std::string title = FileNameOf(exePath);
+    // Only a backslash separates here: the title ignores a drive's colon.
+    const size_t separator = exePath.rfind('\\');
+    std::string title = exePath.substr(separator == std::string::npos ? 0 : separator + 1);
     title = title.substr(0, title.find('.'));
-    // ASCII lower-casing only: the bytes are in the ANSI code page, not UTF-8.
+    // ASCII letters only, so the bytes of other characters pass unchanged.
     for (size_t i = 1; i < title.size(); ++i)
         if (title[i] >= 'A' && title[i] <= 'Z')
             title[i] = static_cast<char>(title[i] - 'A' + 'a');

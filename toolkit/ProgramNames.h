@@ -8,7 +8,8 @@
 std::string FileNameOf(const std::string& exePath);
 // The path up to and including its last backslash or colon.
 std::string DirectoryOf(const std::string& exePath);
-// The file name cut at its first full stop, every character after the first lower-cased.
+// The part after the last backslash cut at its first full stop, every
+// character after the first lower-cased (ASCII letters; others stay as they are).
 std::string TitleOf(const std::string& exePath);
 // The error box's text: a full stop appended when the last character sorts after '.'.
 std::string WithFullStop(const std::string& message);

@@ -1,6 +1,7 @@
 #include "ProgramPaths.h"
 
 #include "ProgramNames.h"
+#include "Text.h"
 
 #include <windows.h>
 
@@ -9,4 +10,12 @@ std::string ProgramDirectory()
     char path[MAX_PATH + 1] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     return DirectoryOf(path);
+}
+
+std::string ProgramTitle()
+{
+    // The wide name, so the title shows right whatever the ANSI code page.
+    wchar_t path[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return TitleOf(Utf8FromWide(path));
 }
