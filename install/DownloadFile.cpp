@@ -5,7 +5,7 @@
 #include "DownloadFile.h"
 
 #include "Errors.h"
-#include "ProgramNames.h"
+#include "ProgramPaths.h"
 
 #include <windows.h>
 #include <wininet.h>
@@ -63,15 +63,6 @@ private:
     HANDLE handle_;
 };
 
-// The user agent: the running executable's file name, so a renamed copy
-// announces its new name.
-std::string AgentName()
-{
-    char path[MAX_PATH + 1] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return FileNameOf(path);
-}
-
 // A numeric header of the answer, or nothing when the answer lacks it.
 // 32 bits: Wine knows no HTTP_QUERY_FLAG_NUMBER64, and a body over 4 GiB then
 // fails the length check rather than passing it.
@@ -113,7 +104,7 @@ bool DownloadFile(const std::string& address, const std::string& destination,
     std::string object(parts.lpszUrlPath, parts.dwUrlPathLength + parts.dwExtraInfoLength);
     object = object.substr(0, object.find('#'));
 
-    const InternetHandle root(InternetOpenA(AgentName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
+    const InternetHandle root(InternetOpenA(ProgramFileName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
                                             nullptr, nullptr, 0));
     if (!root)
         return false;

@@ -5,11 +5,25 @@
 
 #include <windows.h>
 
-std::string ProgramDirectory()
+namespace {
+
+std::string ExecutablePath()
 {
     char path[MAX_PATH + 1] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return DirectoryOf(path);
+    return path;
+}
+
+} // namespace
+
+std::string ProgramDirectory()
+{
+    return DirectoryOf(ExecutablePath());
+}
+
+std::string ProgramFileName()
+{
+    return FileNameOf(ExecutablePath());
 }
 
 std::string ProgramTitle()

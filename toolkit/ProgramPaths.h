@@ -8,6 +8,10 @@
 // every file the program names is this directory followed by a bare file name.
 std::string ProgramDirectory();
 
+// The running executable's file name, extension included, in the ANSI code
+// page: the user agent of downloads, so a renamed copy announces its new name.
+std::string ProgramFileName();
+
 // The program title (UTF-8): the executable's file name up to its first full
 // stop, lower case after the first character. The caption of both boxes and
 // the text of the task-bar button.
