@@ -2,12 +2,11 @@
 
 namespace {
 
+// start + (stop - start) * step / steps, rounded to nearest with halves up,
+// in integers: the numerator is never negative.
 std::uint8_t Channel(int start, int stop, int steps, int step)
 {
-    // Rounded to nearest with integers only, for either direction of change.
-    const int scaled = (stop - start) * step * 2;
-    const int offset = scaled >= 0 ? steps : -steps;
-    return static_cast<std::uint8_t>(start + (scaled + offset) / (2 * steps));
+    return static_cast<std::uint8_t>((2 * start * steps + 2 * (stop - start) * step + steps) / (2 * steps));
 }
 
 } // namespace

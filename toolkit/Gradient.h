@@ -23,5 +23,5 @@ constexpr TRgb RgbFromHex(std::uint32_t rrggbb)
 }
 
 // The colour of `row` (0 = top) of a gradient `rows` high: `start` in the top
-// row, `stop` in the bottom row, each channel rounded to the nearest value.
+// row, `stop` in the bottom row, each channel rounded to the nearest value, halves up.
 TRgb GradientRowColor(TRgb start, TRgb stop, int rows, int row);
