@@ -19,10 +19,16 @@ const TFontSpec StatusFont = {L"Verdana", 9, fsBold | fsItalic};
 const TFontSpec MakerFont = {L"Verdana", 9, fsRegular};
 
 #ifdef TOLVAR_FAILING_RUN
-// Test build only: a failure that no phase foresees, after one status text.
-void FailUnforeseen(TUpdateHost& host)
+// Test build only: a phase that blocks like a connection attempt, so a close
+// request waits in the queue, reports in the message box and then fails in a
+// way that no phase foresees.
+void RunFailingTestPhase(TUpdateHost& host)
 {
+    host.ShowStatus("Executando teste...");
+    Sleep(1000);
     host.ShowStatus("Executando falha de teste...");
+    host.ShowMessageBox("Não foi possível concluir o teste: esta mensagem é longa o bastante para ser "
+                        "quebrada em mais de uma linha, sempre entre palavras, dentro da caixa de mensagem!!!");
     throw Exception("Falha de teste sem tratamento");
 }
 #endif
@@ -79,7 +85,7 @@ void TRerEdeUpdate::BtnAtualizarClick(TButton&)
 {
     Timer1.SetEnabled(false);
 #ifdef TOLVAR_FAILING_RUN
-    FailUnforeseen(*this);
+    RunFailingTestPhase(*this);
 #endif
     EndProgram();
 }
