@@ -4,8 +4,11 @@
 
 #include "Application.h"
 #include "Dialogs.h"
+#include "InstallationPhase.h"
 #include "ProgramPaths.h"
+#include "ReleaseCheck.h"
 #include "Resources.h"
+#include "SettingsPhase.h"
 #include "Trace.h"
 #ifdef TOLVAR_FAILING_RUN
 #include "Errors.h"
@@ -87,5 +90,13 @@ void TRerEdeUpdate::BtnAtualizarClick(TButton&)
 #ifdef TOLVAR_FAILING_RUN
     RunFailingTestPhase(*this);
 #endif
+    settingsReader_ = RunSettingsPhase(*this);
+    PrepareConnection(ZConexa);
+    TConnectionApplier applier(ZConexa);
+    ReadConnectionSettings(*settingsReader_, applier);
+    if (!RunConnectionPhase(*this, ZConexa))
+        return;
+    if (RunVersionPhase(*this, ZConsul, *settingsReader_))
+        RunInstallationPhase(*this);
     EndProgram();
 }

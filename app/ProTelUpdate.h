@@ -4,8 +4,12 @@
 
 #include "Controls.h"
 #include "Forms.h"
+#include "IniFile.h"
 #include "UpdateHost.h"
+#include "ZConnection.h"
+#include "ZQuery.h"
 
+#include <memory>
 #include <string>
 
 class TRerEdeUpdate : public TForm, public TUpdateHost {
@@ -23,6 +27,8 @@ public:
     void BtnAtualizarClick(TButton& Sender);
 
     TTimer Timer1;
+    TZConnection ZConexa;
+    TZQuery ZConsul{ZConexa};
 
     TRzPanel PanEsquer;
     TLabel LabMenuxx;
@@ -35,4 +41,6 @@ public:
     TImage Image2;
     TButton BtnAtualizar;
 
+private:
+    std::unique_ptr<TIniFile> settingsReader_; // from the settings phase until the program ends
 };
