@@ -166,6 +166,9 @@ class Pixels:
         while len(parts) < 4:
             while ppm[pos:pos + 1].isspace():
                 pos += 1
+            if ppm[pos:pos + 1] == b"#":  # a comment, such as convert's "#xwdump"
+                pos = ppm.index(b"\n", pos)
+                continue
             end = pos
             while not ppm[end:end + 1].isspace():
                 end += 1
