@@ -19,7 +19,7 @@ REPO = Path(__file__).resolve().parents[2]
 ROLE_SCRIPT = REPO / "packaging" / "sql" / "tolvarupdate-role.sql"
 INDEX_SCRIPT = REPO / "packaging" / "sql" / "catalogue-index.sql"
 ROLE = "tolvarupdate"
-ROLE_PASSWORD = "Senha d'atualização"
+ROLE_PASSWORD = "senha d'atualizacao"  # the quote tests the script's quoting
 RELEASE_QUERY = ("SELECT * FROM vazudevizu.tbversaoferramenta WHERE idferramenta = 11 "
                  "ORDER BY nrversao DESC LIMIT 1")
 
