@@ -26,7 +26,6 @@ import wine_harness  # noqa: E402
 from tolvar_config import write_config  # noqa: E402
 
 OUT = REPO / "build" / "demo"
-DOWNLOAD_PATH = "download/tolvarautoravik/TolvarAutoRavik.exe"
 
 
 def watch(run, shots):
@@ -87,8 +86,8 @@ def main():
         pki = web_harness.Pki(OUT / "pki")
         wine.run(["reg", "import", wine.winpath(pki.root_store_reg())])
         (OUT / "nginx").mkdir()
-        nginx = web_harness.Nginx(OUT / "nginx", pki)
-        served = nginx.root / DOWNLOAD_PATH
+        nginx = web_harness.Nginx(OUT / "nginx", pki, build.download_port)
+        served = nginx.root / install_harness.DOWNLOAD_PATH
         served.parent.mkdir(parents=True)
         shutil.copy2(build.fixture("synchronizer_new"), served)
         nginx.start()
@@ -103,7 +102,7 @@ def main():
         synchronizers = install_harness.Synchronizers(wine, build)
         synchronizers.start(synchronizers.place(program_dir, "old"))
         print(f"installed release 7 (old synchronizer running); the catalogue offers 8 at "
-              f"https://localhost:{web_harness.DOWNLOAD_PORT}/{DOWNLOAD_PATH}")
+              f"https://localhost:{build.download_port}/{install_harness.DOWNLOAD_PATH}")
 
         print("\nfirst run:")
         shots = []

@@ -4,6 +4,7 @@ that is due: libpq, a Config.ini pointing at the test cluster, a catalogue
 holding a newer release, and the new release served at the download address.
 """
 
+import contextlib
 import dataclasses
 import hashlib
 import shutil
@@ -19,6 +20,7 @@ STAGING = "TolvarAutoRavik.download"
 MARKER = "synchronizer-starts.txt"
 WINDOW_CLASS = "TRerEdePrinci"
 INSTALLED, NEWEST = 7, 8
+DOWNLOAD_PATH = "download/tolvarautoravik/TolvarAutoRavik.exe"
 
 
 @dataclasses.dataclass
@@ -95,6 +97,45 @@ def wait_for(condition, timeout=15, what="condition"):
     while not condition():
         assert time.monotonic() < end, f"timed out waiting for {what}"
         time.sleep(0.05)
+
+
+class ReleaseServer:
+    """What the program's fixed download address answers in this test."""
+
+    def __init__(self, wine, https_server, fault_server, pki):
+        self.wine = wine
+        self.file = https_server.root / DOWNLOAD_PATH
+        self.fault_server = fault_server
+        self.pki = pki
+
+    def serve_bytes(self, content):
+        self.file.parent.mkdir(parents=True, exist_ok=True)
+        self.file.write_bytes(content)
+
+    def serve_file(self, path):
+        self.serve_bytes(Path(path).read_bytes())
+
+    def serve_scenario(self, scenario):
+        """The fault server's `scenario` (e.g. "/status/404") answers instead of a file."""
+        self.file.unlink(missing_ok=True)
+        self.fault_server.answer_downloads_with(scenario)
+
+    @contextlib.contextmanager
+    def untrusted(self):
+        """The Wine prefix stops trusting the test CA for a while."""
+        done = self.wine.run(["reg", "delete", self.pki.root_store_key(), "/f"])
+        assert done.returncode == 0, done.stderr
+        try:
+            yield
+        finally:
+            self.wine.run(["reg", "import", self.wine.winpath(self.pki.root_store_reg())])
+
+
+@pytest.fixture
+def release_server(wine, https_server, fault_server, trusted_test_ca):
+    server = ReleaseServer(wine, https_server, fault_server, trusted_test_ca)
+    yield server
+    server.serve_scenario("/status/404")
 
 
 @pytest.fixture

@@ -20,8 +20,6 @@ REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / "tests" / "fixtures"))
 from fault_server import FaultServer  # noqa: E402
 
-# The test build's download host is localhost:47443 (TOLVAR_DOWNLOAD_HOST).
-DOWNLOAD_PORT = 47443
 # Certificates that the HTTPS server also presents, each on a port of its own.
 BAD_CERTIFICATES = ("expired", "othername", "untrusted")
 
@@ -58,28 +56,34 @@ class Pki:
     def key(self, name):
         return self.dir / f"{name}.key"
 
+    def root_store_key(self):
+        """The registry key of the test CA in the machine's Root store."""
+        thumbprint = hashlib.sha1((self.dir / "ca.der").read_bytes()).hexdigest().upper()
+        return f"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\{thumbprint}"
+
     def root_store_reg(self):
         """A .reg that puts the test CA into the machine's Root store (of a Wine prefix)."""
         der = (self.dir / "ca.der").read_bytes()
-        thumbprint = hashlib.sha1(der).hexdigest().upper()
         # A serialized certificate property: CERT_CERT_PROP_ID (0x20), reserved 1, length, DER.
         blob = struct.pack("<III", 0x20, 1, len(der)) + der
         path = self.dir / "test-ca.reg"
         path.write_text("REGEDIT4\r\n\r\n"
-                        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\"
-                        f"{thumbprint}]\r\n\"Blob\"=hex:{','.join(f'{b:02x}' for b in blob)}\r\n")
+                        f"[{self.root_store_key()}]\r\n\"Blob\"=hex:{','.join(f'{b:02x}' for b in blob)}\r\n")
         return path
 
 
 class Nginx:
     """nginx in the foreground (one process, ours) with its own config, logs and temp dirs."""
 
-    def __init__(self, directory, pki):
+    def __init__(self, directory, pki, download_port, fault_port=None):
+        """`download_port`: where the build under test downloads from (TOLVAR_DOWNLOAD_HOST)."""
         self.dir = Path(directory)
+        self.download_port = download_port
+        self._fault_port = fault_port
         self.root = self.dir / "www"
         self.root.mkdir()
         self.http_port = free_port()
-        self.ports = {"localhost": DOWNLOAD_PORT, **{name: free_port() for name in BAD_CERTIFICATES}}
+        self.ports = {"localhost": download_port, **{name: free_port() for name in BAD_CERTIFICATES}}
         self._pki = pki
         self._process = None
 
@@ -100,7 +104,7 @@ class Nginx:
         ssl_certificate_key {self._pki.key(name)};
         # /moved/<file> sends the client to /<file>, /to-http/<file> to the same file over plain HTTP.
         location /moved/ {{ rewrite ^/moved/(.*)$ /$1 redirect; }}
-        location /to-http/ {{ rewrite ^/to-http/(.*)$ http://localhost:{self.http_port}/$1 redirect; }}
+        location /to-http/ {{ rewrite ^/to-http/(.*)$ http://localhost:{self.http_port}/$1 redirect; }}{self._download_locations()}
     }}""" for name, port in self.ports.items()]
         return f"""
 daemon off;
@@ -122,8 +126,21 @@ http {{
 }}
 """
 
+    def _download_locations(self):
+        if self._fault_port is None:
+            return ""
+        # A file placed under /download/ is served as it is; without one the fault
+        # server answers, passed through unbuffered so its cuts and stalls reach the client.
+        return f"""
+        location /download/ {{ try_files $uri @fault; }}
+        location @fault {{
+            proxy_pass http://127.0.0.1:{self._fault_port};
+            proxy_buffering off;
+            proxy_read_timeout 300s;
+        }}"""
+
     def start(self):
-        _require_free(DOWNLOAD_PORT)
+        _require_free(self.download_port)
         (self.dir / "temp").mkdir()
         config = self.dir / "nginx.conf"
         config.write_text(self._config())
@@ -173,10 +190,11 @@ def trusted_test_ca(wine, test_pki):
 
 
 @pytest.fixture(scope="session")
-def https_server(web_dir, trusted_test_ca):
-    """nginx serving `root` at https://localhost:47443 (and the bad certificates elsewhere)."""
+def https_server(build, web_dir, trusted_test_ca, fault_server):
+    """nginx serving `root` at https://localhost:47443 (and the bad certificates elsewhere);
+    paths under /download/ without a file there answer as the fault server chooses."""
     (web_dir / "nginx").mkdir()
-    server = Nginx(web_dir / "nginx", trusted_test_ca)
+    server = Nginx(web_dir / "nginx", trusted_test_ca, build.download_port, fault_server.port)
     try:
         yield server.start()
     finally:

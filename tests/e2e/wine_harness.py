@@ -34,6 +34,13 @@ class Build:
             raise RuntimeError(f"{self.exe} is missing: build the windows-test preset first")
         self.libpq_dir = next(REPO.glob(".cache/libpq-*"), None)
 
+    @property
+    def download_port(self):
+        """The port of the download host the build was configured with."""
+        cache = (self.dir / "CMakeCache.txt").read_text()
+        host = re.search(r"^TOLVAR_DOWNLOAD_HOST:\w+=(.*)$", cache, re.M).group(1)
+        return int(host.rsplit(":", 1)[1]) if ":" in host else 443
+
     def fixture(self, name):
         return self.dir / "tests" / "fixtures" / f"{name}.exe"
 
