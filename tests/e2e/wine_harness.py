@@ -69,6 +69,7 @@ class Wine:
         self.env = None
 
     def start(self):
+        self.workdir.mkdir(parents=True, exist_ok=True)
         if self.display is None:
             self._start_xvfb()
         self.env = {
@@ -115,20 +116,21 @@ class Wine:
     def winpath(path):
         return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
-    def _command(self, args):
+    def command(self, args):
+        """The Unix command line that runs the Windows program `args[0]`."""
         exe, *rest = args
         return ["wine", self.winpath(exe) if os.sep in str(exe) else str(exe), *map(str, rest)]
 
     def run(self, args, cwd=None, timeout=60, env=None):
         """Runs a Windows program to its end; stdout as text (CRLF folded)."""
-        done = subprocess.run(self._command(args), cwd=cwd, env={**self.env, **(env or {})},
+        done = subprocess.run(self.command(args), cwd=cwd, env={**self.env, **(env or {})},
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
         return subprocess.CompletedProcess(done.args, done.returncode,
                                            done.stdout.decode("utf-8", "replace").replace("\r\n", "\n"),
                                            done.stderr.decode("utf-8", "replace"))
 
     def start_process(self, args, cwd=None, env=None, **kwargs):
-        return subprocess.Popen(self._command(args), cwd=cwd, env={**self.env, **(env or {})},
+        return subprocess.Popen(self.command(args), cwd=cwd, env={**self.env, **(env or {})},
                                 stdin=subprocess.DEVNULL, **kwargs)
 
 
