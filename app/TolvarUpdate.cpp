@@ -4,6 +4,8 @@
 #include "ProTelUpdate.h"
 #include "Resources.h"
 
+#include <cstdlib>
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     Application.Initialize(IDI_PROGRAM);
@@ -11,3 +13,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     Application.Run(RerEdeUpdate);
     return 0;
 }
+
+#ifdef __GLIBCXX__
+// libstdc++'s default handler prints the escaping exception's demangled type
+// to stderr, which a GUI program has not; it alone adds some 70 KB (the
+// demangler and stdio formatting). Failures are caught in the window
+// procedures, so this only ever runs on a broken invariant.
+namespace __gnu_cxx {
+void __verbose_terminate_handler()
+{
+    std::abort();
+}
+} // namespace __gnu_cxx
+#endif

@@ -82,9 +82,11 @@ def failing_dir(build, tmp_path):
     return failing_program(build, tmp_path / "program")
 
 
-@pytest.fixture(scope="module")
+@pytest.fixture(scope="class")
 def idle(wine, build, tmp_path_factory):
-    """A window left idle after the failing run, and one screenshot of it."""
+    """A window left idle after the failing run, and one screenshot of it. Only
+    the tests of one class share it: the robot finds windows by class name, so
+    no other window of the program may be open beside a test's own."""
     run = UpdaterRun(wine, build, failing_program(build, tmp_path_factory.mktemp("idle")))
     try:
         run.wait_text("message", MESSAGE)
@@ -98,65 +100,9 @@ def idle(wine, build, tmp_path_factory):
         run.kill()
 
 
-@pytest.fixture(scope="module")
+@pytest.fixture(scope="class")
 def shot(idle):
     return idle.shot
-
-
-# --- the client area ----------------------------------------------------------------
-def test_client_area_has_the_windows_size(idle):
-    assert idle.client_rect()[2:] == (WIDTH, HEIGHT)
-
-
-def test_gradient_rows_run_from_start_to_stop_colour(shot):
-    assert gradient_row(0) == GRADIENT_START and gradient_row(GRADIENT_ROWS - 1) == GRADIENT_STOP
-    # Columns beside every part, and whole rows between the parts.
-    columns = [(x, y) for y in range(STATUS_BAR_TOP) for x in (0, 1, 2, 3, 419, 420, 421, 422, 423, 424)]
-    rows = [(x, y) for y in (0, 1, 2, 40, 41, 42, 43, 44, 86, 87, 88, 89, 90, 91, 92, 93) for x in range(WIDTH)]
-    wrong = [(x, y, shot.pixel(x, y), gradient_row(y)) for x, y in columns + rows
-             if shot.pixel(x, y) != gradient_row(y)]
-    assert wrong == []
-
-
-def test_status_bar_has_its_groove_and_plain_fill(shot, colors):
-    for x in range(WIDTH):
-        assert shot.pixel(x, 94) == colors["ButtonShadow"], x
-        assert shot.pixel(x, 95) == colors["ButtonHilight"], x
-    fill = [(x, y) for y in range(96, HEIGHT) for x in range(289)]  # left of the maker line
-    assert {shot.pixel(x, y) for x, y in fill} == {STATUS_BAR_FILL}
-
-
-def test_bar_under_the_title_is_two_rows_in_the_menu_highlight(shot, colors):
-    for y in (37, 38):
-        assert {shot.pixel(x, y) for x in range(4, 418)} == {colors["MenuHilight"]}
-        assert shot.pixel(3, y) == gradient_row(y) and shot.pixel(418, y) == gradient_row(y)
-    assert shot.pixel(100, 36) == gradient_row(36) and shot.pixel(100, 39) == gradient_row(39)
-
-
-def test_display_has_its_frames_and_only_its_two_colours(shot, colors):
-    x0, y0, w, h = DISPLAY
-    window = colors["Window"]
-    for x, y in pixels_of(shot, DISPLAY):
-        ring = min(x - x0, x0 + w - 1 - x, y - y0, y0 + h - 1 - y)
-        if ring == 0:
-            assert shot.pixel(x, y) == BLUE, (x, y)
-        elif ring <= 2:
-            assert shot.pixel(x, y) == window, (x, y)
-    dots = pixels_of(shot, DOT_AREA).values()
-    assert set(dots) == {window, BLUE}
-
-
-@pytest.mark.parametrize("name, rect, color", [
-    ("title line", (5, 10, 160, 17), (0, 0, 0)),
-    ("status line", (5, 46, 300, 13), BLUE),
-    ("maker line", (285, 96, 140, 16), BLUE),
-])
-def test_texts_are_drawn_in_their_colour_on_the_background(shot, name, rect, color):
-    found = pixels_of(shot, rect)
-    # Smoothed edges blend the text colour into the background, nothing else.
-    strays = {(x, y): c for (x, y), c in found.items() if not blend_of(c, background(y), color)}
-    assert strays == {}, name
-    assert sum(c == color for c in found.values()) > 100, name
 
 
 def blend_of(pixel, back, fore):
@@ -201,27 +147,77 @@ def read_icon(path, size, bits):
     return rows
 
 
-def test_window_picture_is_the_32_pixel_globe_over_the_gradient(shot):
-    px, py = PICTURE
+# --- the client area ----------------------------------------------------------------
+class TestIdleWindow:
+    def test_client_area_has_the_windows_size(self, idle):
+        assert idle.client_rect()[2:] == (WIDTH, HEIGHT)
 
-    def mismatches(image):
-        return [(x, y) for y in range(32) for x in range(32)
-                if shot.pixel(px + x, py + y) != (image[y][x] or gradient_row(py + y))]
+    def test_gradient_rows_run_from_start_to_stop_colour(self, shot):
+        assert gradient_row(0) == GRADIENT_START and gradient_row(GRADIENT_ROWS - 1) == GRADIENT_STOP
+        # Columns beside every part, and whole rows between the parts.
+        columns = [(x, y) for y in range(STATUS_BAR_TOP) for x in (0, 1, 2, 3, 419, 420, 421, 422, 423, 424)]
+        rows = [(x, y) for y in (0, 1, 2, 40, 41, 42, 43, 44, 86, 87, 88, 89, 90, 91, 92, 93) for x in range(WIDTH)]
+        wrong = [(x, y, shot.pixel(x, y), gradient_row(y)) for x, y in columns + rows
+                 if shot.pixel(x, y) != gradient_row(y)]
+        assert wrong == []
 
-    icon = REPO / "assets" / "WindowPicture.ico"
-    candidates = {bits: mismatches(read_icon(icon, 32, bits)) for bits in (8, 4)}
-    assert [] in candidates.values(), {bits: len(m) for bits, m in candidates.items()}
-    # Transparent pixels are there, and show the gradient.
-    assert any(p is None for row in read_icon(icon, 32, 8) for p in row)
+    def test_status_bar_has_its_groove_and_plain_fill(self, shot, colors):
+        for x in range(WIDTH):
+            assert shot.pixel(x, 94) == colors["ButtonShadow"], x
+            assert shot.pixel(x, 95) == colors["ButtonHilight"], x
+        fill = [(x, y) for y in range(96, HEIGHT) for x in range(289)]  # left of the maker line
+        assert {shot.pixel(x, y) for x, y in fill} == {STATUS_BAR_FILL}
 
+    def test_bar_under_the_title_is_two_rows_in_the_menu_highlight(self, shot, colors):
+        for y in (37, 38):
+            assert {shot.pixel(x, y) for x in range(4, 418)} == {colors["MenuHilight"]}
+            assert shot.pixel(3, y) == gradient_row(y) and shot.pixel(418, y) == gradient_row(y)
+        assert shot.pixel(100, 36) == gradient_row(36) and shot.pixel(100, 39) == gradient_row(39)
 
-def test_display_moves_inside_its_strip_and_nowhere_else(idle):
-    first = idle.screenshot()
-    time.sleep(0.3)
-    second = idle.screenshot()
-    changed = [(x, y) for y in range(HEIGHT) for x in range(WIDTH) if first.pixel(x, y) != second.pixel(x, y)]
-    assert changed, "the display stood still"
-    assert [p for p in changed if not inside(DOT_AREA, *p)] == []
+    def test_display_has_its_frames_and_only_its_two_colours(self, shot, colors):
+        x0, y0, w, h = DISPLAY
+        window = colors["Window"]
+        for x, y in pixels_of(shot, DISPLAY):
+            ring = min(x - x0, x0 + w - 1 - x, y - y0, y0 + h - 1 - y)
+            if ring == 0:
+                assert shot.pixel(x, y) == BLUE, (x, y)
+            elif ring <= 2:
+                assert shot.pixel(x, y) == window, (x, y)
+        dots = pixels_of(shot, DOT_AREA).values()
+        assert set(dots) == {window, BLUE}
+
+    @pytest.mark.parametrize("name, rect, color", [
+        ("title line", (5, 10, 160, 17), (0, 0, 0)),
+        ("status line", (5, 46, 300, 13), BLUE),
+        ("maker line", (285, 96, 140, 16), BLUE),
+    ])
+    def test_texts_are_drawn_in_their_colour_on_the_background(self, shot, name, rect, color):
+        found = pixels_of(shot, rect)
+        # Smoothed edges blend the text colour into the background, nothing else.
+        strays = {(x, y): c for (x, y), c in found.items() if not blend_of(c, background(y), color)}
+        assert strays == {}, name
+        assert sum(c == color for c in found.values()) > 100, name
+
+    def test_window_picture_is_the_32_pixel_globe_over_the_gradient(self, shot):
+        px, py = PICTURE
+
+        def mismatches(image):
+            return [(x, y) for y in range(32) for x in range(32)
+                    if shot.pixel(px + x, py + y) != (image[y][x] or gradient_row(py + y))]
+
+        icon = REPO / "assets" / "WindowPicture.ico"
+        candidates = {bits: mismatches(read_icon(icon, 32, bits)) for bits in (8, 4)}
+        assert [] in candidates.values(), {bits: len(m) for bits, m in candidates.items()}
+        # Transparent pixels are there, and show the gradient.
+        assert any(p is None for row in read_icon(icon, 32, 8) for p in row)
+
+    def test_display_moves_inside_its_strip_and_nowhere_else(self, idle):
+        first = idle.screenshot()
+        time.sleep(0.3)
+        second = idle.screenshot()
+        changed = [(x, y) for y in range(HEIGHT) for x in range(WIDTH) if first.pixel(x, y) != second.pixel(x, y)]
+        assert changed, "the display stood still"
+        assert [p for p in changed if not inside(DOT_AREA, *p)] == []
 
 
 # --- the start of the run, the boxes and closing -------------------------------------
@@ -248,9 +244,13 @@ def test_first_paint_comes_soon_after_the_process_starts(updater, failing_dir):
     assert run.texts("status") == [], "painted only after the run began"
 
 
-def test_closing_within_the_first_second_ends_without_a_run(updater, program_dir):
+def test_closing_within_the_first_second_ends_without_a_run(updater, program_dir, wine, build):
+    # The robot waits for the window before the program starts, so its close
+    # request comes within a few milliseconds of the window appearing.
+    robot = wine.start_process([build.fixture("dialog_robot"), "close", UpdaterRun.WINDOW_CLASS, 15000],
+                               stdout=subprocess.DEVNULL)
     run = updater(program_dir)
-    run.close_window()  # as soon as the window is visible
+    assert robot.wait(timeout=30) == 0
     assert run.wait_exit(timeout=15) == 0
     assert run.texts() == []
 
