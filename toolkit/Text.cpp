@@ -1,15 +1,28 @@
 #include "Text.h"
 
+#include "Utf8Runs.h"
+
 #include <windows.h>
+
+namespace {
+
+std::wstring Widen(UINT codePage, const char* bytes, size_t count)
+{
+    const int size = static_cast<int>(count);
+    const int length = MultiByteToWideChar(codePage, 0, bytes, size, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes, size, wide.data(), length);
+    return wide;
+}
+
+} // namespace
 
 std::wstring WideFromUtf8(const std::string& utf8)
 {
-    if (utf8.empty())
-        return {};
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+    // A byte that is not UTF-8 came from Config.ini or the server in the ANSI code page.
+    std::wstring wide;
+    for (const Utf8Run& run : SplitUtf8Runs(utf8))
+        wide += Widen(run.WellFormed ? CP_UTF8 : CP_ACP, utf8.data() + run.Offset, run.Length);
     return wide;
 }
 

@@ -3,5 +3,6 @@
 
 #include <string>
 
+// Bytes that are not well-formed UTF-8 are read in the ANSI code page.
 std::wstring WideFromUtf8(const std::string& utf8);
 std::string Utf8FromWide(const std::wstring& wide);

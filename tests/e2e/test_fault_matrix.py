@@ -91,7 +91,8 @@ FAULTS = [
     # Written as standard Base64 without the cipher: decodes to other bytes, no error until the port.
     Fault("undecodable_values", lambda w: w.config(raw={"PORTA": "NTQzMg==", "HOST": "MTI3LjAuMC4x"}),
           "error", lambda t: t.endswith("' is not a valid integer value.")),
-    Fault("bad_port", lambda w: w.config(port="54x32"), "error", "'54x32' is not a valid integer value."),
+    # Config.ini is in the ANSI code page; the box shows its characters as they are.
+    Fault("bad_port", lambda w: w.config(port="54ç32"), "error", "'54ç32' is not a valid integer value."),
     Fault("bad_versao", lambda w: w.config(versao="doze"), "error", "'doze' is not a valid integer value."),
     # Database connection: foreseen, the program ends
     Fault("server_down", lambda w: w.config(port=_free_port()), "message",
