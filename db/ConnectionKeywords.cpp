@@ -34,12 +34,13 @@ ConnectionKeywordList ConnectionKeywords(const std::string& hostName, std::int32
                                          const std::string& password)
 {
     ConnectionKeywordList keywords;
-    keywords.emplace_back(IsIpv4Address(hostName) ? "hostaddr" : "host", hostName);
-    keywords.emplace_back("port", std::to_string(port));
-    keywords.emplace_back("dbname", database);
+    const auto add = [&keywords](const char* name, const std::string& value) { keywords.emplace_back(name, value); };
+    add(IsIpv4Address(hostName) ? "hostaddr" : "host", hostName);
+    add("port", std::to_string(port));
+    add("dbname", database);
     if (!user.empty()) {
-        keywords.emplace_back("user", user);
-        keywords.emplace_back("password", password);
+        add("user", user);
+        add("password", password);
     }
     return keywords;
 }

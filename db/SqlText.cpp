@@ -1,8 +1,9 @@
 // Texts of the database layer: error messages, statements, column values.
 #include "SqlText.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cmath>
+#include <optional>
 
 namespace {
 
@@ -22,22 +23,69 @@ std::string Trimmed(const std::string& text)
     return text.substr(begin, end - begin);
 }
 
-// Two's complement truncation, as a 64-bit value is read into 32 bits.
-std::int32_t Low32(std::int64_t value)
+bool IsDigit(char c)
 {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(value)));
+    return c >= '0' && c <= '9';
 }
 
-// The whole text as a number of type T; false when anything else is in it.
-template <typename T>
-bool ParseWhole(const std::string& text, T& value)
+// A number as the server writes it, "[-]digits[.digits][e[+-]digits]",
+// truncated toward zero and cut to its low 32 bits (two's complement). Worked
+// out on the digits, so no size or precision is lost on the way. Empty for
+// any other text (NaN, Infinity).
+std::optional<std::int32_t> TruncatedLow32(const std::string& text)
 {
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (first != last && *first == '+' && last - first > 1 && first[1] != '-')
+    std::size_t i = 0;
+    const auto minus = [&] { // takes an optional sign
+        if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+            return text[i++] == '-';
+        return false;
+    };
+    const bool negative = minus();
+    std::string digits; // without the point
+    while (i < text.size() && IsDigit(text[i]))
+        digits += text[i++];
+    const long pointAt = static_cast<long>(digits.size());
+    if (i < text.size() && text[i] == '.')
+        for (++i; i < text.size() && IsDigit(text[i]);)
+            digits += text[i++];
+    if (digits.empty())
+        return std::nullopt;
+    long exponent = 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        const bool negativeExponent = minus();
+        if (i == text.size() || !IsDigit(text[i]))
+            return std::nullopt;
+        for (; i < text.size() && IsDigit(text[i]); ++i)
+            exponent = std::min(exponent * 10 + (text[i] - '0'), 1000000L);
+        if (negativeExponent)
+            exponent = -exponent;
+    }
+    if (i != text.size())
+        return std::nullopt;
+    // The whole part's digits, with zeros past the written ones. After 32
+    // zeros the low 32 bits stay 0 (10^32 holds 2^32), so no more are needed.
+    const long size = static_cast<long>(digits.size());
+    const long wholeDigits = std::min(pointAt + exponent, size + 32);
+    std::uint32_t value = 0; // wraps modulo 2^32
+    for (long place = 0; place < wholeDigits; ++place)
+        value = value * 10u + (place < size ? static_cast<std::uint32_t>(digits[place] - '0') : 0u);
+    return static_cast<std::int32_t>(negative ? 0u - value : value);
+}
+
+// The whole text, blanks aside, as a signed 32-bit integer.
+std::optional<std::int32_t> WholeInteger(const std::string& text)
+{
+    const std::string trimmed = Trimmed(text);
+    const char* first = trimmed.data();
+    const char* last = first + trimmed.size();
+    if (last - first > 1 && *first == '+' && IsDigit(first[1]))
         ++first; // from_chars knows only the minus sign
+    std::int32_t value = 0;
     const auto [end, error] = std::from_chars(first, last, value);
-    return error == std::errc() && end == last && first != last;
+    if (error != std::errc() || end != last || first == last)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace
@@ -61,30 +109,17 @@ std::int32_t IntegerFromField(unsigned type, bool isNull, const std::string& tex
     switch (type) {
     case PgType::Int2:
     case PgType::Int4:
-    case PgType::Int8: {
-        std::int64_t value = 0;
-        return ParseWhole(text, value) ? Low32(value) : 0;
-    }
+    case PgType::Int8:
     case PgType::Float4:
     case PgType::Float8:
-    case PgType::Numeric: {
-        double value = 0;
-        if (!ParseWhole(text, value) || !std::isfinite(value))
-            return 0;
-        value = std::trunc(value);
-        // 2^63 is exact in a double; anything at or beyond it has no 64-bit form.
-        if (value >= 9223372036854775808.0 || value < -9223372036854775808.0)
-            return 0;
-        return Low32(static_cast<std::int64_t>(value));
-    }
+    case PgType::Numeric:
+        return TruncatedLow32(text).value_or(0);
     case PgType::Bool:
         return text == "t" ? 1 : 0;
     case PgType::Text:
     case PgType::Bpchar:
-    case PgType::Varchar: {
-        std::int32_t value = 0;
-        return ParseWhole(Trimmed(text), value) ? value : 0;
-    }
+    case PgType::Varchar:
+        return WholeInteger(text).value_or(0);
     default:
         return 0;
     }

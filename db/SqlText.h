@@ -27,10 +27,10 @@ std::string SqlErrorText(const std::string& message);
 // closing semicolon.
 std::string StatementOf(const std::string& sql);
 
-// A column value as a signed 32-bit integer. NULL reads 0. 16- and 32-bit
-// integers exactly; a 64-bit integer as its low 32 bits; a fractional number
-// truncated toward zero, then its low 32 bits (0 when beyond 64 bits, NaN or
-// infinite); a truth value as 1 or 0; text as the whole number it holds,
+// A column value as a signed 32-bit integer. NULL reads 0. Numbers are
+// truncated toward zero and read as their low 32 bits, so 16- and 32-bit
+// integers exactly and a 64-bit one as its low 32 bits; NaN and infinity
+// read 0. A truth value reads 1 or 0; text the whole number it holds, with
 // blanks and control characters around it allowed (any other text 0); every
 // other type 0.
 std::int32_t IntegerFromField(unsigned type, bool isNull, const std::string& text);
