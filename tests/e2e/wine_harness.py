@@ -255,17 +255,18 @@ class UpdaterRun:
         return code
 
     def robot(self, *args, timeout=60):
+        """Runs the dialog robot; `timeout` must exceed the wait the robot is given."""
         return self.wine.run([self.build.fixture("dialog_robot"), *args], timeout=timeout)
 
     def box(self, timeout=15):
-        done = self.robot("box", int(timeout * 1000))
+        done = self.robot("box", int(timeout * 1000), timeout=timeout + 30)
         assert done.returncode == 0, f"no box appeared; trace: {self.texts()}"
         fields = dict(line.split("=", 1) for line in done.stdout.splitlines() if "=" in line)
         unescape = lambda s: s.replace("\\n", "\n").replace("\\r", "\r").replace("\\\\", "\\")
         return Box(unescape(fields["caption"]), unescape(fields["text"]), fields["icon"])
 
     def press_box(self, timeout=15):
-        done = self.robot("press", int(timeout * 1000))
+        done = self.robot("press", int(timeout * 1000), timeout=timeout + 30)
         assert done.returncode == 0, done.stdout
 
     def close_window(self, timeout=15):
