@@ -1,7 +1,5 @@
 #include "Controls.h"
 
-#include "Text.h"
-
 namespace {
 
 // The outer frame and the flat bold frame inside it.
@@ -61,7 +59,7 @@ void TLabel::SetCaption(const std::string& caption)
     TEXTMETRICW metrics = {};
     {
         const TSelection selected(screen, font_.get());
-        GetTextExtentPoint32W(screen, caption_.c_str(), static_cast<int>(caption_.size()), &extent);
+        GetTextExtentPoint32W(screen, caption_.c_str(), caption_.Length(), &extent);
         GetTextMetricsW(screen, &metrics);
     }
     ReleaseDC(nullptr, screen);
@@ -78,7 +76,7 @@ void TLabel::Paint(HDC dc) const
     const TSelection selected(dc, font_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, color_.ColorRef());
-    TextOutW(dc, BoundsRect().left, BoundsRect().top, caption_.c_str(), static_cast<int>(caption_.size()));
+    TextOutW(dc, BoundsRect().left, BoundsRect().top, caption_.c_str(), caption_.Length());
 }
 
 TShape::TShape(const TParent& parent, int left, int top, int width, int height, TColor pen, TColor brush)

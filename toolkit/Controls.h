@@ -7,6 +7,7 @@
 #include "DotMatrix.h"
 #include "Forms.h"
 #include "Graphics.h"
+#include "Text.h"
 
 #include <functional>
 #include <string>
@@ -33,7 +34,7 @@ public:
     void Paint(HDC dc) const override;
 
 private:
-    std::wstring caption_;
+    TWideText caption_;
     TGdiObject<HFONT> font_;
     TColor color_;
 };

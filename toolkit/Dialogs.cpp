@@ -12,8 +12,8 @@ namespace {
 const int TextId = 0xFFFF;
 
 struct TDialogContent {
-    std::wstring Caption;
-    std::wstring Text;
+    TWideText Caption;
+    TWideText Text;
     HFONT Font;
 };
 
@@ -36,7 +36,7 @@ void LayOut(HWND dialog, const TDialogContent& content)
     {
         const TSelection selected(dc, content.Font);
         units = DialogUnitsOf(dc);
-        DrawTextW(dc, content.Text.c_str(), static_cast<int>(content.Text.size()), &textArea,
+        DrawTextW(dc, content.Text.c_str(), content.Text.Length(), &textArea,
                   DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     }
     ReleaseDC(dialog, dc);

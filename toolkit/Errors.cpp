@@ -13,13 +13,14 @@
         nullptr, code, 0,
         reinterpret_cast<wchar_t*>(&text), // ALLOCATE_BUFFER wants the address of the pointer
         0, nullptr);
-    std::wstring systemText = length ? std::wstring(text, length) : std::wstring();
+    DWORD kept = length;
+    while (kept > 0 && (text[kept - 1] == L'\r' || text[kept - 1] == L'\n' || text[kept - 1] == L' ' ||
+                        text[kept - 1] == L'.'))
+        --kept;
+    const std::string systemText = Utf8FromWide(text, kept);
     LocalFree(text);
-    while (!systemText.empty() && (systemText.back() == L'\r' || systemText.back() == L'\n' ||
-                                   systemText.back() == L' ' || systemText.back() == L'.'))
-        systemText.pop_back();
     std::string message = "I/O error " + std::to_string(code);
     if (!systemText.empty())
-        message += ": " + Utf8FromWide(systemText);
+        message += ": " + systemText;
     throw EInOutError(code, message);
 }

@@ -30,6 +30,6 @@ std::string ProgramTitle()
 {
     // The wide name, so the title shows right whatever the ANSI code page.
     wchar_t path[MAX_PATH + 1] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return TitleOf(Utf8FromWide(path));
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return TitleOf(Utf8FromWide(path, length));
 }
