@@ -14,6 +14,8 @@ from pathlib import Path
 
 import pytest
 
+from wine_harness import run_robot
+
 SYNCHRONIZER = "TolvarAutoRavik.exe"
 BACKUP = "TolvarAutoRavikBkp.exe"
 STAGING = "TolvarAutoRavik.download"
@@ -81,11 +83,11 @@ class Synchronizers:
         return process
 
     def count(self):
-        done = self.wine.run([self.build.fixture("dialog_robot"), "count", WINDOW_CLASS])
+        done = run_robot(self.wine, self.build, "count", WINDOW_CLASS)
         return int(done.stdout.strip() or 0)
 
     def stop_all(self):
-        self.wine.run([self.build.fixture("dialog_robot"), "quit", WINDOW_CLASS, 5000])
+        run_robot(self.wine, self.build, "quit", WINDOW_CLASS, 5000)
         for process in self.processes:
             if process.poll() is None:
                 process.kill()

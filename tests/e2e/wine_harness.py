@@ -159,6 +159,33 @@ def unescape_trace(text):
     return out.decode("utf-8", "replace")
 
 
+def run_robot(wine, build, *args, timeout=60):
+    """Runs the dialog robot; `timeout` must exceed the wait the robot is given.
+    Its answer is whole at its last line, "rc=<code>": under Wine a robot now and
+    then fails to end after that, and its answer stands."""
+    process = wine.start_process([build.fixture("dialog_robot"), *args],
+                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    lines = []
+    answered = threading.Event()
+
+    def read():
+        for raw in process.stdout:
+            lines.append(raw.decode("utf-8", "replace").rstrip("\r\n"))
+            if lines[-1].startswith("rc="):
+                answered.set()
+        answered.set()
+
+    threading.Thread(target=read, daemon=True).start()
+    whole = answered.wait(timeout) and lines and lines[-1].startswith("rc=")
+    try:
+        process.wait(timeout=5 if whole else 0.1)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+    assert whole, f"the robot gave no whole answer to {args}: {lines}"
+    return subprocess.CompletedProcess(args, int(lines[-1][3:]), "\n".join(lines[:-1]) + "\n", "")
+
+
 @dataclasses.dataclass
 class Box:
     caption: str
@@ -255,8 +282,7 @@ class UpdaterRun:
         return code
 
     def robot(self, *args, timeout=60):
-        """Runs the dialog robot; `timeout` must exceed the wait the robot is given."""
-        return self.wine.run([self.build.fixture("dialog_robot"), *args], timeout=timeout)
+        return run_robot(self.wine, self.build, *args, timeout=timeout)
 
     def box(self, timeout=15):
         done = self.robot("box", int(timeout * 1000), timeout=timeout + 30)
