@@ -39,11 +39,12 @@ class Bench:
         self.runs = runs
         self.rows = []
         self.work = Path(tempfile.mkdtemp(prefix="bench-", dir=OUT))
-        self.work.chmod(0o755)  # the database server's account must reach its directory
         self.build = wine_harness.Build(os.environ.get("TOLVAR_BUILD", REPO / "build" / "windows-test"))
         self.release_exe = Path(os.environ.get("TOLVAR_RELEASE_BUILD", REPO / "build" / "windows-release")) / "app" / "TolvarUpdate.exe"
         self.wine = wine_harness.Wine(self.work / "wine")
-        self.cluster = pg_harness.Cluster(self.work / "postgres")
+        # Outside the checkout: the server's account must reach its directory.
+        self.cluster_dir = Path(tempfile.mkdtemp(prefix="tolvar-bench-pg-"))
+        self.cluster = pg_harness.Cluster(self.cluster_dir)
         self.nginx = None
         self.synchronizers = None
 
@@ -53,7 +54,6 @@ class Bench:
 
     def start(self):
         self.wine.start()
-        (self.work / "postgres").mkdir()
         self.cluster.start()
         self.catalogue = pg_harness.Catalogue(self.cluster)
         self.catalogue.create()
@@ -71,6 +71,7 @@ class Bench:
         self.cluster.stop()
         self.wine.stop()
         shutil.rmtree(self.work, ignore_errors=True)
+        shutil.rmtree(self.cluster_dir, ignore_errors=True)
 
     def program_dir(self, versao):
         directory = Path(tempfile.mkdtemp(dir=self.work))

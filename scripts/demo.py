@@ -13,6 +13,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -71,13 +72,14 @@ def main():
     OUT.mkdir(parents=True)
     build = wine_harness.Build(REPO / "build" / "windows-test")
     wine = wine_harness.Wine(OUT / "wine", display=os.environ.get("DISPLAY") or None)
-    cluster = pg_harness.Cluster(Path(OUT / "postgres"))
+    # Outside the checkout: the server's account must reach its directory.
+    cluster_dir = Path(tempfile.mkdtemp(prefix="tolvar-demo-pg-"))
+    cluster = pg_harness.Cluster(cluster_dir)
     nginx = None
     synchronizers = None
     try:
         print("starting Wine, PostgreSQL and nginx on loopback...")
         wine.start()
-        (OUT / "postgres").mkdir()
         cluster.start()
         catalogue = pg_harness.Catalogue(cluster)
         catalogue.create()
@@ -131,6 +133,7 @@ def main():
         if nginx:
             nginx.stop()
         cluster.stop()
+        shutil.rmtree(cluster_dir, ignore_errors=True)
         wine.stop()
 
 
