@@ -30,19 +30,22 @@ OUT = REPO / "build" / "demo"
 
 
 def watch(run, shots):
-    """Screenshots of the window after each new status text, until the run ends."""
-    seen = 0
+    """A screenshot of the window for each status text it shows, until the run ends.
+    A shot counts only when the status did not change while it was taken."""
     rect = run.client_rect(timeout=30)
-    shots.append(("janela", run.screenshot(rect)))
+    seen = set()
     while run.process.poll() is None:
-        statuses = run.texts("status")
-        for text in statuses[seen:]:
-            try:
-                shots.append((text, run.screenshot(rect)))
-            except subprocess.CalledProcessError:
-                pass  # the window went away between the text and the picture
-        seen = len(statuses)
-        time.sleep(0.02)
+        before = (run.texts("status") or ["janela"])[-1]
+        try:
+            pixels = run.screenshot(rect)
+        except subprocess.CalledProcessError:
+            continue
+        after = (run.texts("status") or ["janela"])[-1]
+        painted = pixels.pixel(0, 0) == (0xDD, 0xEC, 0xFE)  # the gradient's top row, not a closed window
+        if before == after and painted and after not in seen:
+            seen.add(after)
+            shots.append((after, pixels))
+        time.sleep(0.01)
     print(f"  (exit code {run.wait_exit()})")
 
 
