@@ -136,12 +136,9 @@ class Bench:
 
     # -- the installation
     def full_update(self):
-        image = self.work / "synchronizer-10MiB.exe"
-        content = self.build.fixture("synchronizer_new").read_bytes()
-        image.write_bytes(content + bytes(10 * MIB - len(content)))  # overlay: still complete
         served = self.nginx.root / install_harness.DOWNLOAD_PATH
         served.parent.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(image, served)
+        served.write_bytes(install_harness.large_release(self.build, 10 * MIB))
         self.catalogue.set_rows([(11, 9)])
 
         def once():

@@ -41,6 +41,12 @@ def starts(directory):
     return [Start(label, cwd, int(pid)) for label, cwd, pid in (line.split("\t") for line in lines)]
 
 
+def large_release(build, size=10 * 1024 * 1024):
+    """The new synchronizer grown to `size` bytes with trailing data: still a complete executable."""
+    content = build.fixture("synchronizer_new").read_bytes()
+    return content + bytes(size - len(content))
+
+
 def digest(path):
     return hashlib.sha256(Path(path).read_bytes()).hexdigest()
 
@@ -60,11 +66,8 @@ class Synchronizers:
         self.build = build
         self.processes = []
 
-    def executable(self, label):
-        return self.build.fixture(f"synchronizer_{label}")
-
     def place(self, directory, label="old", name=SYNCHRONIZER):
-        shutil.copy2(self.executable(label), Path(directory) / name)
+        shutil.copy2(self.build.fixture(f"synchronizer_{label}"), Path(directory) / name)
         return Path(directory) / name
 
     def start(self, executable, stubborn=False, timeout=15):

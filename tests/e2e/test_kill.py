@@ -8,16 +8,10 @@ import time
 
 import pytest
 
-from install_harness import BACKUP, STAGING, SYNCHRONIZER, digest
+from install_harness import BACKUP, STAGING, SYNCHRONIZER, digest, large_release
 
-MIB = 1024 * 1024
 # A full update of a 10 MiB release takes a few hundred milliseconds here.
 KILL_WINDOW_SECONDS = 0.5
-
-
-def _release_image(build):
-    content = build.fixture("synchronizer_new").read_bytes()
-    return content + bytes(10 * MIB - len(content))  # trailing data: still a complete executable
 
 
 def _state(program_dir, old, new):
@@ -33,8 +27,7 @@ def _state(program_dir, old, new):
 def test_killed_update_leaves_a_complete_or_repairable_synchronizer(seed, update_due, release_server,
                                                                     synchronizers, updater, build):
     program_dir = update_due
-    image = _release_image(build)
-    release_server.serve_bytes(image)
+    release_server.serve_bytes(large_release(build))
     old, new = digest(build.fixture("synchronizer_old")), digest(release_server.file)
     synchronizers.start(synchronizers.place(program_dir, "old"))
 
