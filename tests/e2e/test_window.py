@@ -186,17 +186,22 @@ class TestIdleWindow:
         dots = pixels_of(shot, DOT_AREA).values()
         assert set(dots) == {window, BLUE}
 
-    @pytest.mark.parametrize("name, rect, color", [
-        ("title line", (5, 10, 160, 17), (0, 0, 0)),
-        ("status line", (5, 46, 300, 13), BLUE),
-        ("maker line", (285, 96, 140, 16), BLUE),
+    # The prefix draws Verdana as DejaVu Sans: each line's ink has that font's
+    # extent at its size and weight, and about its number of solid pixels.
+    @pytest.mark.parametrize("name, rect, color, ink_box, solid", [
+        ("title line", (5, 10, 160, 17), (0, 0, 0), (5, 12, 154, 24), 302),
+        ("status line", (5, 46, 300, 13), BLUE, (5, 46, 141, 53), 190),
+        ("maker line", (285, 96, 140, 16), BLUE, (290, 98, 392, 105), 42),
     ])
-    def test_texts_are_drawn_in_their_colour_on_the_background(self, shot, name, rect, color):
+    def test_texts_are_drawn_in_their_colour_on_the_background(self, shot, name, rect, color, ink_box, solid):
         found = pixels_of(shot, rect)
         # Smoothed edges blend the text colour into the background, nothing else.
         strays = {(x, y): c for (x, y), c in found.items() if not blend_of(c, background(y), color)}
         assert strays == {}, name
-        assert sum(c == color for c in found.values()) > 100, name
+        ink = [(x, y) for (x, y), c in found.items() if c != background(y)]
+        xs, ys = [x for x, _ in ink], [y for _, y in ink]
+        assert (min(xs), min(ys), max(xs), max(ys)) == ink_box, name
+        assert abs(sum(c == color for c in found.values()) - solid) <= solid // 20, name
 
     def test_window_picture_is_the_32_pixel_globe_over_the_gradient(self, shot):
         px, py = PICTURE

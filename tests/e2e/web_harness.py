@@ -75,8 +75,9 @@ class Pki:
 class Nginx:
     """nginx in the foreground (one process, ours) with its own config, logs and temp dirs."""
 
-    def __init__(self, directory, pki, download_port, fault_port=None):
-        """`download_port`: where the build under test downloads from (TOLVAR_DOWNLOAD_HOST)."""
+    def __init__(self, directory, pki, download_port, fault_port=None, rate=None):
+        """`download_port`: where the build under test downloads from (TOLVAR_DOWNLOAD_HOST);
+        `rate`: bytes a second sent on each connection, as nginx's limit_rate (for example "4m")."""
         self.dir = Path(directory)
         self.download_port = download_port
         self._fault_port = fault_port
@@ -85,6 +86,7 @@ class Nginx:
         self.http_port = free_port()
         self.ports = {"localhost": download_port, **{name: free_port() for name in BAD_CERTIFICATES}}
         self._pki = pki
+        self._rate = rate
         self._process = None
 
     def url(self, path, certificate="localhost"):
@@ -96,6 +98,7 @@ class Nginx:
 
     def _config(self):
         temp = self.dir / "temp"
+        rate = f"\n    limit_rate {self._rate};" if self._rate else ""
         servers = [f"""
     server {{
         listen 127.0.0.1:{port} ssl;
@@ -120,7 +123,7 @@ http {{
     uwsgi_temp_path {temp}/uwsgi;
     scgi_temp_path {temp}/scgi;
     default_type application/octet-stream;
-    root {self.root};
+    root {self.root};{rate}
     server {{ listen 127.0.0.1:{self.http_port}; server_name localhost; }}
 {''.join(servers)}
 }}

@@ -19,6 +19,8 @@ from pathlib import Path
 
 import pytest
 
+from wine_session import WineSession
+
 REPO = Path(__file__).resolve().parents[2]
 LIBPQ_DLLS = ("libpq.dll", "libssl-3-x64.dll", "libcrypto-3-x64.dll",
               "libintl-9.dll", "libiconv-2.dll", "libwinpthread-1.dll")
@@ -51,43 +53,27 @@ class Build:
         return [self.libpq_dir / name for name in LIBPQ_DLLS]
 
 
-def _detached(args, env=None, **kwargs):
-    # Servers that inherit the test's pipes make every caller wait on them.
-    return subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL, start_new_session=True, **kwargs)
-
-
 class Wine:
-    """One prefix and one persistent wineserver, on `display` or on an Xvfb
-    display of its own."""
+    """One Wine session (a new prefix, its persistent server and services) on
+    `display` or on an Xvfb display of its own."""
 
     def __init__(self, workdir, display=None):
         self.workdir = Path(workdir)
         self.prefix = self.workdir / "prefix"
         self._xvfb = None
         self.display = display
-        self.env = None
+        self.session = None
+
+    @property
+    def env(self):
+        return self.session.env
 
     def start(self):
         self.workdir.mkdir(parents=True, exist_ok=True)
         if self.display is None:
             self._start_xvfb()
-        self.env = {
-            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
-            "HOME": os.environ.get("HOME", "/root"),
-            "DISPLAY": self.display,
-            "WINEPREFIX": str(self.prefix),
-            "WINEDEBUG": "-all",
-            "WINEDLLOVERRIDES": "mscoree,mshtml=",
-        }
-        _detached(["wineserver", "-p"], env=self.env).wait()
-        subprocess.run(["wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True, timeout=180)
-        for value in ("Managed", "Decorated"):
-            # Without a window manager each window close otherwise costs 2 s.
-            self.run(["reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", value, "/d", "N", "/f"])
-        # wineboot's own server may have replaced ours; make sure one stays.
-        _detached(["wineserver", "-p"], env=self.env).wait()
+        self.session = WineSession(self.prefix, self.display)
+        self.session.start()
 
     def _start_xvfb(self):
         read_end, write_end = os.pipe()
@@ -103,14 +89,17 @@ class Wine:
         self.display = f":{number}"
 
     def stop(self):
-        if self.env:
-            subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-            subprocess.run(["wineserver", "-w"], env=self.env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-        if self._xvfb:
-            self._xvfb.terminate()
-            self._xvfb.wait(timeout=10)
+        """Ends the session; raises afterwards if a Wine process had taken a
+        caller's output meanwhile."""
+        try:
+            if self.session and self.session.server:
+                self.session.check()
+        finally:
+            if self.session:
+                self.session.stop()
+            if self._xvfb:
+                self._xvfb.terminate()
+                self._xvfb.wait(timeout=10)
 
     @staticmethod
     def winpath(path):
@@ -235,6 +224,7 @@ class UpdaterRun:
         self.started = time.monotonic()
         self._lines = []
         self._changed = threading.Condition()
+        self.on_text = None  # called on the reader thread with each traced text, as it comes
         self.process = wine.start_process([self.program_dir / exe_name], cwd=self.program_dir,
                                           env={"WINEDEBUG": "-all,warn+debugstr"},
                                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
@@ -245,8 +235,11 @@ class UpdaterRun:
         for raw in self.process.stderr:
             match = _TRACE_LINE.search(raw.decode("latin-1"))
             if match:
+                text = unescape_trace(match.group(1))
+                if self.on_text:
+                    self.on_text(text)
                 with self._changed:
-                    self._lines.append((time.monotonic(), unescape_trace(match.group(1))))
+                    self._lines.append((time.monotonic(), text))
                     self._changed.notify_all()
 
     def texts(self, kind=None):
