@@ -37,8 +37,14 @@ GRADIENT_TOP = "DDECFE"
 GOAL = 1.10
 
 
-def median_of(runs, measure):
-    return statistics.median(measure() for _ in range(runs))
+def medians(runs, *measures):
+    """The median of each measure, taken in turns, so that a slow spell of the
+    shared machine falls on all of them alike."""
+    results = [[] for _ in measures]
+    for _ in range(runs):
+        for measure, result in zip(measures, results):
+            result.append(measure())
+    return [statistics.median(result) for result in results]
 
 
 def beside_floor(ours, floor, unit="ms"):
@@ -159,9 +165,9 @@ class Bench:
             return self.wine.start_process([self.floor("floor_window")],
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-        ours = median_of(self.runs, lambda: start_to_paint("TRerEdeUpdate", updater, closed_updater))
-        bare = median_of(self.runs, lambda: start_to_paint(
-            "FloorWindow", floor, lambda process: self.close(process, "FloorWindow")))
+        ours, bare = medians(self.runs, lambda: start_to_paint("TRerEdeUpdate", updater, closed_updater),
+                             lambda: start_to_paint("FloorWindow", floor,
+                                                    lambda process: self.close(process, "FloorWindow")))
         self.row("process start to first painted window", f"{ours * 1000:.0f} ms", beside_floor(ours, bare))
 
     # -- the release check
@@ -203,7 +209,7 @@ class Bench:
                            capture_output=True, check=True)
             return time.monotonic() - started
 
-        ours, bare, theirs = median_of(self.runs, updater), median_of(self.runs, floor), median_of(self.runs, psql)
+        ours, bare, theirs = medians(self.runs, updater, floor, psql)
         self.floors["no update"] = bare
         self.row('"no update" run: first status text to process exit', f"{ours * 1000:.0f} ms",
                  f"{beside_floor(ours, bare)}; native psql {theirs * 1000:.0f} ms; "
@@ -232,8 +238,8 @@ class Bench:
             runs.append(traced_steps(run.text_times(), started))
             return started - run.text_times()[0][0]
 
-        ours = median_of(self.runs, once)
-        download = median_of(self.runs, lambda: self.probe("--wininet1k", "/" + install_harness.DOWNLOAD_PATH))
+        ours, download = medians(self.runs, once,
+                                 lambda: self.probe("--wininet1k", "/" + install_harness.DOWNLOAD_PATH))
         self.row("full update of a 10 MiB executable: first status text to the new one's start",
                  f"{ours * 1000:.0f} ms",
                  f"{beside_floor(ours, self.floors['no update'] + download)} (no-update floor + "
@@ -261,12 +267,14 @@ class Bench:
                 subprocess.run(args, env=env, capture_output=True, check=True)
                 assert target.stat().st_size == size
                 return time.monotonic() - started
-            return size / MIB / median_of(self.runs, once)
+            return once
 
-        ours = timed(self.wine.command([probe, url, self.wine.winpath(target)]), self.wine.env)
-        floor = timed(self.wine.command([probe, "--wininet1k", url, self.wine.winpath(target)]), self.wine.env)
-        loop = timed(self.wine.command([probe, "--wininet64k", url, self.wine.winpath(target)]), self.wine.env)
-        curl = timed(["curl", "-sSf", "--cacert", str(self.pki.ca), "-o", str(target), url])
+        def probe_mode(*mode):
+            return timed(self.wine.command([probe, *mode, url, self.wine.winpath(target)]), self.wine.env)
+
+        seconds = medians(self.runs, probe_mode(), probe_mode("--wininet1k"), probe_mode("--wininet64k"),
+                          timed(["curl", "-sSf", "--cacert", str(self.pki.ca), "-o", str(target), url]))
+        ours, floor, loop, curl = (size / MIB / s for s in seconds)
         self.row("DownloadFile, 64 MiB over HTTPS", f"{ours:.1f} MiB/s",
                  f"{beside_floor(ours, floor, 'MiB/s')} (WinInet loop, 1 KiB reads); "
                  f"WinInet loop with 64 KiB reads: {loop:.1f} MiB/s (ratio {loop / ours:.2f}); "
