@@ -2,6 +2,7 @@
 #include "ReleaseCheck.h"
 
 #include "IntegerConversion.h"
+#include "ReleaseQuery.h"
 
 #include <exception>
 
@@ -28,7 +29,7 @@ bool RunVersionPhase(TUpdateHost& host, TZQuery& query, const TIniFile& settings
 {
     host.ShowStatus("Verificando versão...");
     query.Close();
-    query.SQL = "SELECT * FROM vazudevizu.tbversaoferramenta WHERE idferramenta = 11 ORDER BY nrversao DESC LIMIT 1;";
+    query.SQL = ReleaseQuerySql;
     query.Open();
     // The query runs first, then the installed number is read, then the newest.
     const std::int32_t installed = ParseInteger(settingsReader.ReadString("CONFIGURACOES", "VERSAO", ""));
