@@ -2,28 +2,23 @@
 #include "LibPq.h"
 
 #include "DbErrors.h"
+#include "UniqueHandle.h"
 
-#include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 
 #include <windows.h>
 
 namespace {
 
-struct ModuleFree {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using ModuleHandle = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree>;
+using ModuleHandle = TUniqueHandle<HMODULE, FreeLibrary>;
 
 LibPqFunctions Bind()
 {
     ModuleHandle module(LoadLibraryW(L"libpq.dll"));
     if (!module) {
         const DWORD code = GetLastError();
-        throw ELibraryLoadError("libpq.dll could not be loaded (system error " +
-                                std::to_string(code) + ")");
+        throw ELibraryLoadError("libpq.dll could not be loaded (system error " + DescribeSystemError(code) + ")");
     }
     LibPqFunctions functions{};
     // GetProcAddress gives one pointer type for all; void(*)(void) is the
