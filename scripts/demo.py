@@ -12,20 +12,18 @@ show that no update is left, and cleans up.
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 import time
 from pathlib import Path
 
-REPO = Path(__file__).resolve().parents[1]
-sys.path.insert(0, str(REPO / "tests" / "e2e"))
-sys.path.insert(0, str(REPO / "tests" / "fixtures"))
-import install_harness  # noqa: E402
-import pg_harness  # noqa: E402
-import web_harness  # noqa: E402
-import wine_harness  # noqa: E402
-from tolvar_config import write_config  # noqa: E402
+import install_harness
+import pg_harness
+import web_harness
+import wine_harness
+from tolvar_config import write_config
+from tolvar_constants import DOWNLOAD_PATH, PROGRAM, SYNCHRONIZER
 
+REPO = Path(__file__).resolve().parents[1]
 OUT = REPO / "build" / "demo"
 
 
@@ -60,11 +58,11 @@ def contact_sheet(shots, path):
 
 
 def end_state(program_dir, build, synchronizers):
-    installed = install_harness.digest(program_dir / install_harness.SYNCHRONIZER)
+    installed = install_harness.digest(program_dir / SYNCHRONIZER)
     label = {install_harness.digest(build.fixture(f"synchronizer_{name}")): name
              for name in ("old", "new")}.get(installed, "unknown")
     started = [start.label for start in install_harness.starts(program_dir)]
-    print(f"  {install_harness.SYNCHRONIZER} in place: the {label} release")
+    print(f"  {SYNCHRONIZER} in place: the {label} release")
     print(f"  synchronizer starts recorded: {', '.join(started)}")
     print(f"  synchronizer windows open now: {synchronizers.count()}")
     print(f"  files: {', '.join(sorted(p.name for p in program_dir.iterdir()))}")
@@ -92,14 +90,14 @@ def main():
         wine.run(["reg", "import", wine.winpath(pki.root_store_reg())])
         (OUT / "nginx").mkdir()
         nginx = web_harness.Nginx(OUT / "nginx", pki, build.download_port)
-        served = nginx.root / install_harness.DOWNLOAD_PATH
+        served = nginx.root / DOWNLOAD_PATH
         served.parent.mkdir(parents=True)
         shutil.copy2(build.fixture("synchronizer_new"), served)
         nginx.start()
 
         program_dir = OUT / "program"
         program_dir.mkdir()
-        shutil.copy2(build.exe, program_dir / "TolvarUpdate.exe")
+        shutil.copy2(build.exe, program_dir / PROGRAM)
         pg_harness.install_libpq(build, program_dir)
         settings = dict(host="127.0.0.1", port=cluster.port, database=pg_harness.DATABASE,
                         user=pg_harness.USER, password=pg_harness.PASSWORD)
@@ -107,7 +105,7 @@ def main():
         synchronizers = install_harness.Synchronizers(wine, build)
         synchronizers.start(synchronizers.place(program_dir, "old"))
         print(f"installed release 7 (old synchronizer running); the catalogue offers 8 at "
-              f"https://localhost:{build.download_port}/{install_harness.DOWNLOAD_PATH}")
+              f"https://localhost:{build.download_port}/{DOWNLOAD_PATH}")
 
         print("\nfirst run:")
         shots = []

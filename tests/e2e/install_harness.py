@@ -14,15 +14,12 @@ from pathlib import Path
 
 import pytest
 
+from tolvar_constants import DOWNLOAD_PATH, SYNCHRONIZER, SYNCHRONIZER_WINDOW_CLASS
 from wine_harness import run_robot
 
-SYNCHRONIZER = "TolvarAutoRavik.exe"
-BACKUP = "TolvarAutoRavikBkp.exe"
-STAGING = "TolvarAutoRavik.download"
+# Where the fixture synchronizer records each of its starts.
 MARKER = "synchronizer-starts.txt"
-WINDOW_CLASS = "TRerEdePrinci"
 INSTALLED, NEWEST = 7, 8
-DOWNLOAD_PATH = "download/tolvarautoravik/TolvarAutoRavik.exe"
 
 
 @dataclasses.dataclass
@@ -86,11 +83,11 @@ class Synchronizers:
         return process
 
     def count(self):
-        done = run_robot(self.wine, self.build, "count", WINDOW_CLASS)
+        done = run_robot(self.wine, self.build, "count", SYNCHRONIZER_WINDOW_CLASS)
         return int(done.stdout.strip() or 0)
 
     def stop_all(self):
-        run_robot(self.wine, self.build, "quit", WINDOW_CLASS, 5000)
+        run_robot(self.wine, self.build, "quit", SYNCHRONIZER_WINDOW_CLASS, 5000)
         for process in self.processes:
             if process.poll() is None:
                 process.kill()
