@@ -1,18 +1,12 @@
-// The update window's stored layout, its event handlers and the frame of the
-// update run: the phases in their order, then the end of the program.
+// The update window's stored layout and its event handlers.
 #include "ProTelUpdate.h"
 
 #include "Application.h"
 #include "Dialogs.h"
-#include "InstallationPhase.h"
 #include "ProgramPaths.h"
-#include "ReleaseCheck.h"
 #include "Resources.h"
-#include "SettingsPhase.h"
 #include "Trace.h"
-#ifdef TOLVAR_FAILING_RUN
-#include "Errors.h"
-#endif
+#include "UpdateRun.h"
 
 namespace {
 
@@ -20,21 +14,6 @@ const TColor Blue = TColor::Hex(0x0063C6);
 const TFontSpec TitleFont = {L"Verdana", 13, fsBold | fsItalic};
 const TFontSpec StatusFont = {L"Verdana", 9, fsBold | fsItalic};
 const TFontSpec MakerFont = {L"Verdana", 9, fsRegular};
-
-#ifdef TOLVAR_FAILING_RUN
-// Test build only: a phase that blocks like a connection attempt, so a close
-// request waits in the queue, reports in the message box and then fails in a
-// way that no phase foresees.
-void RunFailingTestPhase(TUpdateHost& host)
-{
-    host.ShowStatus("Executando teste...");
-    Sleep(1000);
-    host.ShowStatus("Executando falha de teste...");
-    host.ShowMessageBox("Não foi possível concluir o teste: esta mensagem é longa o bastante para ser "
-                        "quebrada em mais de uma linha, sempre entre palavras, dentro da caixa de mensagem!!!");
-    throw Exception("Falha de teste sem tratamento");
-}
-#endif
 
 } // namespace
 
@@ -82,21 +61,10 @@ void TRerEdeUpdate::Timer1Timer(TTimer&)
     BtnAtualizar.Click();
 }
 
-// The update run. A failure that no phase foresees leaves it here; the error
-// box shows it and the window stays idle, since the timer stays disabled.
+// A failure that no phase foresees leaves the run here; the error box shows
+// it and the window stays idle, since the timer stays disabled.
 void TRerEdeUpdate::BtnAtualizarClick(TButton&)
 {
     Timer1.SetEnabled(false);
-#ifdef TOLVAR_FAILING_RUN
-    RunFailingTestPhase(*this);
-#endif
-    settingsReader_ = RunSettingsPhase(*this);
-    PrepareConnection(ZConexa);
-    TConnectionApplier applier(ZConexa);
-    ReadConnectionSettings(*settingsReader_, applier);
-    if (!RunConnectionPhase(*this, ZConexa))
-        return;
-    if (RunVersionPhase(*this, ZConsul, *settingsReader_))
-        RunInstallationPhase(*this);
-    EndProgram();
+    RunUpdate(*this, ZConexa, ZConsul, settingsReader_);
 }

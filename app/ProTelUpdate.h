@@ -1,5 +1,6 @@
-// The update window: its parts, the start timer, and the update run that the
-// timer's first tick starts. The phases see the window only as TUpdateHost.
+// The update window: its parts, the start timer whose first tick starts the
+// update run, and the objects the run keeps until the program ends. The run
+// sees the window only as TUpdateHost.
 #pragma once
 
 #include "Controls.h"
@@ -16,7 +17,7 @@ class TRerEdeUpdate : public TForm, public TUpdateHost {
 public:
     TRerEdeUpdate();
 
-    // Offered to the phases.
+    // Offered to the run.
     void ShowStatus(const std::string& text) override;
     void ShowMessageBox(const std::string& text) override;
     void EndProgram() override;

@@ -2,20 +2,16 @@
 #include "LibPq.h"
 
 #include "DbErrors.h"
+#include "UniqueHandle.h"
 
-#include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 
 #include <windows.h>
 
 namespace {
 
-struct ModuleFree {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using ModuleHandle = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree>;
+using ModuleHandle = TUniqueHandle<HMODULE, FreeLibrary>;
 
 LibPqFunctions Bind()
 {

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-void TZConnection::Finish::operator()(pg_conn* connection) const
+void TZConnection::Finish(pg_conn* connection)
 {
     LibPq().PQfinish(connection);
 }
@@ -36,7 +36,7 @@ void TZConnection::SetConnected(bool connected)
     }
     names.push_back(nullptr);
     values.push_back(nullptr);
-    std::unique_ptr<pg_conn, Finish> connection(
+    TConnectionHandle connection(
         pq.PQconnectdbParams(names.data(), values.data(),
                              0)); // expand_dbname: the database name is a name, never a connection string
     if (!connection)
@@ -44,11 +44,6 @@ void TZConnection::SetConnected(bool connected)
     if (pq.PQstatus(connection.get()) != CONNECTION_OK)
         throw ESqlError(SqlErrorText(pq.PQerrorMessage(connection.get())));
     handle_ = std::move(connection);
-}
-
-bool TZConnection::Connected() const
-{
-    return handle_ != nullptr;
 }
 
 pg_conn* TZConnection::Handle() const

@@ -4,8 +4,9 @@
 // default; no transaction is ever begun).
 #pragma once
 
+#include "UniqueHandle.h"
+
 #include <cstdint>
-#include <memory>
 #include <string>
 
 struct pg_conn;
@@ -24,20 +25,17 @@ public:
     std::string Database;
     std::string User;
     std::string Password;
-    static constexpr bool LoginPrompt = false;
 
     // true opens the connection with the settings above (loading libpq.dll on
     // first use) and raises ESqlError or ELibraryLoadError when that fails;
     // false closes it. Setting the value it already has does nothing.
     void SetConnected(bool connected);
-    bool Connected() const;
 
     // The open connection, for the queries on it; null while closed.
     pg_conn* Handle() const;
 
 private:
-    struct Finish {
-        void operator()(pg_conn* connection) const;
-    };
-    std::unique_ptr<pg_conn, Finish> handle_;
+    static void Finish(pg_conn* connection);
+    using TConnectionHandle = TUniqueHandle<pg_conn*, Finish>;
+    TConnectionHandle handle_;
 };

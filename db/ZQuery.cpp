@@ -16,7 +16,7 @@ std::int32_t TZField::AsInteger() const
     return IntegerFromField(type_, isNull_, text_);
 }
 
-void TZQuery::Clear::operator()(pg_result* result) const
+void TZQuery::Clear(pg_result* result)
 {
     LibPq().PQclear(result);
 }
@@ -32,7 +32,7 @@ void TZQuery::Open()
     if (!connection)
         throw ESqlError(SqlErrorText("the connection is not open"));
     const LibPqFunctions& pq = LibPq();
-    std::unique_ptr<pg_result, Clear> result(pq.PQexec(connection, StatementOf(SQL).c_str()));
+    TResultHandle result(pq.PQexec(connection, StatementOf(SQL).c_str()));
     if (!result) // no result at all: out of memory or the connection is gone
         throw ESqlError(SqlErrorText(pq.PQerrorMessage(connection)));
     const ExecStatusType status = pq.PQresultStatus(result.get());

@@ -2,8 +2,9 @@
 // and the columns of the result's first row.
 #pragma once
 
+#include "UniqueHandle.h"
+
 #include <cstdint>
-#include <memory>
 #include <string>
 
 class TZConnection;
@@ -43,9 +44,8 @@ public:
     TZField FieldByName(const std::string& name) const;
 
 private:
-    struct Clear {
-        void operator()(pg_result* result) const;
-    };
+    static void Clear(pg_result* result);
+    using TResultHandle = TUniqueHandle<pg_result*, Clear>;
     TZConnection& connection_;
-    std::unique_ptr<pg_result, Clear> result_;
+    TResultHandle result_;
 };

@@ -5,25 +5,21 @@
 #include "DownloadFile.h"
 
 #include "Errors.h"
+#include "FileHandles.h"
 #include "ProgramPaths.h"
 
 #include <windows.h>
 #include <wininet.h>
 
-#include <memory>
 #include <optional>
-#include <utility>
 
 namespace {
 
 constexpr DWORD TransferBufferSize = 1024;
 
-struct InternetCloser {
-    void operator()(HINTERNET handle) const { InternetCloseHandle(handle); }
-};
 // Declared in the order of opening, so leaving the scope, by return or by the
 // input/output error, releases them in reverse.
-using InternetHandle = std::unique_ptr<void, InternetCloser>;
+using InternetHandle = TUniqueHandle<HINTERNET, InternetCloseHandle>;
 
 // The destination file, created for writing (cut to zero when it exists).
 // Every failure on it is the input/output error with the system's code.
@@ -34,33 +30,26 @@ public:
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr))
     {
-        if (handle_ == INVALID_HANDLE_VALUE)
+        if (!handle_)
             RaiseInOutError(GetLastError());
     }
-    ~OutputFile()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
 
     void Write(const void* data, DWORD size)
     {
         DWORD written = 0;
-        if (!WriteFile(handle_, data, size, &written, nullptr))
+        if (!WriteFile(handle_.get(), data, size, &written, nullptr))
             RaiseInOutError(GetLastError());
         if (written != size)
             RaiseInOutError(ERROR_HANDLE_DISK_FULL); // a short write sets no error code of its own
     }
     void Close()
     {
-        if (!CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)))
+        if (!CloseHandle(handle_.release()))
             RaiseInOutError(GetLastError());
     }
 
 private:
-    HANDLE handle_;
+    TFileHandle handle_;
 };
 
 // A numeric header of the answer, or nothing when the answer lacks it.

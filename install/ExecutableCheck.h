@@ -6,9 +6,9 @@
 #include <string_view>
 
 // How much of the file's beginning IsCompleteExecutable needs to see.
-constexpr std::uint32_t kExecutableHeadSize = 64 * 1024;
+constexpr std::uint32_t ExecutableHeadSize = 64 * 1024;
 
-// `head` is the start of the file (up to kExecutableHeadSize bytes), `fileSize`
+// `head` is the start of the file (up to ExecutableHeadSize bytes), `fileSize`
 // its whole length. True when the file starts with "MZ", holds a PE signature
 // at the offset its header gives, and every section's raw data and any
 // attached signature lie inside the file.

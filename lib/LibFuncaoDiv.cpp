@@ -21,8 +21,7 @@ constexpr std::array<std::uint8_t, 256> MakeCharacterValues()
 
 constexpr std::array<std::uint8_t, 256> CharacterValues = MakeCharacterValues();
 
-} // namespace
-
+// One group of one to four characters, the first one the least significant.
 std::string DecodeGroup(const std::string& group)
 {
     std::uint32_t number = 0;
@@ -35,6 +34,8 @@ std::string DecodeGroup(const std::string& group)
         bytes += static_cast<char>((number >> (8 * i)) & 0xFF);
     return bytes;
 }
+
+} // namespace
 
 std::string DecodeText(const std::string& text)
 {

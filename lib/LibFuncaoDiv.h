@@ -15,9 +15,6 @@ std::string DecodeProtectedValue(const std::string& text);
 // characters gives 0, 1 or 2 bytes. Characters outside the alphabet count as 0.
 std::string DecodeText(const std::string& text);
 
-// One group of one to four characters, the first one the least significant.
-std::string DecodeGroup(const std::string& group);
-
 // The 16-bit feedback stream cipher; the key register advances with the
 // enciphered (input) byte. The result has the length of the input.
 std::string Decipher(const std::string& bytes, std::uint16_t startKey);

@@ -15,22 +15,19 @@ import os
 import shutil
 import statistics
 import subprocess
-import sys
 import tempfile
 import time
 from pathlib import Path
 
-REPO = Path(__file__).resolve().parents[1]
-sys.path.insert(0, str(REPO / "tests" / "e2e"))
-sys.path.insert(0, str(REPO / "tests" / "fixtures"))
-import install_harness  # noqa: E402
-import pg_harness  # noqa: E402
-import web_harness  # noqa: E402
-import wine_harness  # noqa: E402
-from tolvar_config import write_config  # noqa: E402
+import install_harness
+import pg_harness
+import web_harness
+import wine_harness
+from tolvar_config import write_config
+from tolvar_constants import DOWNLOAD_PATH, LOADING, NO_UPDATE, PROGRAM, RELEASE_QUERY, WINDOW_CLASS
 
+REPO = Path(__file__).resolve().parents[1]
 OUT = REPO / "build" / "bench"
-RELEASE_QUERY = "SELECT * FROM vazudevizu.tbversaoferramenta WHERE idferramenta = 11 ORDER BY nrversao DESC LIMIT 1"
 MIB = 1024 * 1024
 COMPANION = "BenchCompanion"
 GRADIENT_TOP = "DDECFE"
@@ -75,7 +72,7 @@ class Bench:
         self.rows = []
         self.work = Path(tempfile.mkdtemp(prefix="bench-", dir=OUT))
         self.build = wine_harness.Build(os.environ.get("TOLVAR_BUILD", REPO / "build" / "windows-test"))
-        self.release_exe = Path(os.environ.get("TOLVAR_RELEASE_BUILD", REPO / "build" / "windows-release")) / "app" / "TolvarUpdate.exe"
+        self.release_exe = Path(os.environ.get("TOLVAR_RELEASE_BUILD", REPO / "build" / "windows-release")) / "app" / PROGRAM
         self.wine = wine_harness.Wine(self.work / "wine")
         # Outside the checkout: the server's account must reach its directory.
         self.cluster_dir = Path(tempfile.mkdtemp(prefix="tolvar-bench-pg-"))
@@ -123,7 +120,7 @@ class Bench:
 
     def program_dir(self, versao):
         directory = Path(tempfile.mkdtemp(dir=self.work))
-        shutil.copy2(self.build.exe, directory / "TolvarUpdate.exe")
+        shutil.copy2(self.build.exe, directory / PROGRAM)
         pg_harness.install_libpq(self.build, directory)
         write_config(directory, host="127.0.0.1", port=self.cluster.port, database=pg_harness.DATABASE,
                      user=pg_harness.USER, password=pg_harness.PASSWORD, versao=versao)
@@ -136,7 +133,7 @@ class Bench:
                                  text=True, check=True).stdout
         dlls = sorted({line.split(":", 1)[1].strip() for line in imports.splitlines()
                        if "DLL Name:" in line}, key=str.lower)
-        self.row("TolvarUpdate.exe (release build)", f"{exe.stat().st_size:,} bytes", "imports " + ", ".join(dlls))
+        self.row(f"{PROGRAM} (release build)", f"{exe.stat().st_size:,} bytes", "imports " + ", ".join(dlls))
 
     # -- the window
     def first_paint(self):
@@ -165,7 +162,7 @@ class Bench:
             return self.wine.start_process([self.floor("floor_window")],
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-        ours, bare = medians(self.runs, lambda: start_to_paint("TRerEdeUpdate", updater, closed_updater),
+        ours, bare = medians(self.runs, lambda: start_to_paint(WINDOW_CLASS, updater, closed_updater),
                              lambda: start_to_paint("FloorWindow", floor,
                                                     lambda process: self.close(process, "FloorWindow")))
         self.row("process start to first painted window", f"{ours * 1000:.0f} ms", beside_floor(ours, bare))
@@ -181,10 +178,10 @@ class Bench:
 
         def updater():
             run = wine_harness.UpdaterRun(self.wine, self.build, program_dir)
-            run.wait_text("status", "Carregando arquivos de inicialização...")
+            run.wait_text("status", LOADING)
             assert run.wait_exit() == 0
             ended = time.monotonic()
-            assert run.texts("status")[-1] == "Nenhuma Atualização Disponível!"
+            assert run.texts("status")[-1] == NO_UPDATE
             runs.append(traced_steps(run.text_times(), ended))
             return ended - run.text_times()[0][0]
 
@@ -217,7 +214,7 @@ class Bench:
 
     # -- the installation
     def full_update(self):
-        served = self.nginx.root / install_harness.DOWNLOAD_PATH
+        served = self.nginx.root / DOWNLOAD_PATH
         served.parent.mkdir(parents=True, exist_ok=True)
         served.write_bytes(install_harness.large_release(self.build, 10 * MIB))
         self.catalogue.set_rows([(11, 9)])
@@ -227,7 +224,7 @@ class Bench:
             program_dir = self.program_dir(versao=1)
             self.synchronizers.place(program_dir, "old")
             run = wine_harness.UpdaterRun(self.wine, self.build, program_dir)
-            run.wait_text("status", "Carregando arquivos de inicialização...")
+            run.wait_text("status", LOADING)
             deadline = time.monotonic() + 120
             while not install_harness.starts(program_dir):
                 assert time.monotonic() < deadline, f"the new synchronizer did not start: {run.texts()}"

@@ -14,21 +14,19 @@ import os
 import shutil
 import signal
 import subprocess
-import sys
 import tempfile
 import threading
 import time
 from pathlib import Path
 
-REPO = Path(__file__).resolve().parents[1]
-sys.path.insert(0, str(REPO / "tests" / "e2e"))
-sys.path.insert(0, str(REPO / "tests" / "fixtures"))
-import install_harness  # noqa: E402
-import pg_harness  # noqa: E402
-import web_harness  # noqa: E402
-import wine_harness  # noqa: E402
-from tolvar_config import write_config  # noqa: E402
+import install_harness
+import pg_harness
+import web_harness
+import wine_harness
+from tolvar_config import write_config
+from tolvar_constants import DOWNLOAD_PATH, NO_UPDATE, PROGRAM, SYNCHRONIZER
 
+REPO = Path(__file__).resolve().parents[1]
 OUT = REPO / "build" / "demo"
 
 
@@ -36,7 +34,6 @@ STATUS_LINE = (5, 46, 300, 13)  # x, y, w, h in the window's client area
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 RELEASE_SIZE = 6 * 1024 * 1024  # a realistic synchronizer, sent at an office link's rate
 RELEASE_RATE_MIB = 3
-NO_UPDATE = "Nenhuma Atualização Disponível!"
 
 
 class Recorder:
@@ -147,11 +144,11 @@ def save_pictures(stages, frames):
 
 def end_state(program_dir, build, served, synchronizers):
     """Prints what the run left; returns the name of the release in place."""
-    installed = install_harness.digest(program_dir / install_harness.SYNCHRONIZER)
+    installed = install_harness.digest(program_dir / SYNCHRONIZER)
     label = {install_harness.digest(build.fixture("synchronizer_old")): "old",
              install_harness.digest(served): "new"}.get(installed, "unknown")
     started = [start.label for start in install_harness.starts(program_dir)]
-    print(f"  {install_harness.SYNCHRONIZER} in place: the {label} release")
+    print(f"  {SYNCHRONIZER} in place: the {label} release")
     print(f"  synchronizer starts recorded: {', '.join(started)}")
     print(f"  synchronizer windows open now: {synchronizers.count()}")
     print(f"  files: {', '.join(sorted(p.name for p in program_dir.iterdir()))}")
@@ -180,14 +177,14 @@ def main():
         wine.run(["reg", "import", wine.winpath(pki.root_store_reg())])
         (OUT / "nginx").mkdir()
         nginx = web_harness.Nginx(OUT / "nginx", pki, build.download_port, rate=f"{RELEASE_RATE_MIB}m")
-        served = nginx.root / install_harness.DOWNLOAD_PATH
+        served = nginx.root / DOWNLOAD_PATH
         served.parent.mkdir(parents=True)
         served.write_bytes(install_harness.large_release(build, RELEASE_SIZE))
         nginx.start()
 
         program_dir = OUT / "program"
         program_dir.mkdir()
-        shutil.copy2(build.exe, program_dir / "TolvarUpdate.exe")
+        shutil.copy2(build.exe, program_dir / PROGRAM)
         pg_harness.install_libpq(build, program_dir)
         settings = dict(host="127.0.0.1", port=cluster.port, database=pg_harness.DATABASE,
                         user=pg_harness.USER, password=pg_harness.PASSWORD)
@@ -195,7 +192,7 @@ def main():
         synchronizers = install_harness.Synchronizers(wine, build)
         synchronizers.start(synchronizers.place(program_dir, "old"))
         print(f"installed release 7 (old synchronizer running); the catalogue offers 8 at "
-              f"https://localhost:{build.download_port}/{install_harness.DOWNLOAD_PATH}, "
+              f"https://localhost:{build.download_port}/{DOWNLOAD_PATH}, "
               f"{RELEASE_SIZE // 2**20} MiB sent at {RELEASE_RATE_MIB} MiB/s")
 
         print("\nfirst run:")

@@ -54,15 +54,14 @@ TLabel::TLabel(const TParent& parent, int left, int top, const std::string& capt
 void TLabel::SetCaption(const std::string& caption)
 {
     caption_ = WideFromUtf8(caption);
-    const HDC screen = GetDC(nullptr);
+    const TScreenDc screen(GetDC(nullptr));
     SIZE extent = {};
     TEXTMETRICW metrics = {};
     {
-        const TSelection selected(screen, font_.get());
-        GetTextExtentPoint32W(screen, caption_.c_str(), caption_.Length(), &extent);
-        GetTextMetricsW(screen, &metrics);
+        const TSelection selected(screen.get(), font_.get());
+        GetTextExtentPoint32W(screen.get(), caption_.c_str(), caption_.Length(), &extent);
+        GetTextMetricsW(screen.get(), &metrics);
     }
-    ReleaseDC(nullptr, screen);
     SetSize(extent.cx, metrics.tmHeight);
     // The whole form: an italic overhang may reach past the measured box of
     // the old text as of the new.
@@ -99,15 +98,9 @@ TImage::TImage(const TParent& parent, int left, int top, int iconId)
 {
 }
 
-TImage::~TImage()
-{
-    if (icon_)
-        DestroyIcon(icon_);
-}
-
 void TImage::Paint(HDC dc) const
 {
-    DrawIconEx(dc, BoundsRect().left, BoundsRect().top, icon_, 32, 32, 0, nullptr, DI_NORMAL);
+    DrawIconEx(dc, BoundsRect().left, BoundsRect().top, icon_.get(), 32, 32, 0, nullptr, DI_NORMAL);
 }
 
 TRzBorder::TRzBorder(const TParent& parent, int left, int top, int width, int height)

@@ -54,11 +54,10 @@ private:
 class TImage : public TControl {
 public:
     TImage(const TParent& parent, int left, int top, int iconId);
-    ~TImage() override;
     void Paint(HDC dc) const override;
 
 private:
-    HICON icon_;
+    TIcon icon_;
 };
 
 // A groove along the top side: a shadow row above a highlight row.

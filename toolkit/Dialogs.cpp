@@ -30,16 +30,15 @@ SIZE DialogUnitsOf(HDC dc)
 
 void LayOut(HWND dialog, const TDialogContent& content)
 {
-    const HDC dc = GetDC(dialog);
     SIZE units = {};
     RECT textArea = {0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
     {
-        const TSelection selected(dc, content.Font);
-        units = DialogUnitsOf(dc);
-        DrawTextW(dc, content.Text.c_str(), content.Text.Length(), &textArea,
+        const TScreenDc screen(GetDC(nullptr));
+        const TSelection selected(screen.get(), content.Font);
+        units = DialogUnitsOf(screen.get());
+        DrawTextW(screen.get(), content.Text.c_str(), content.Text.Length(), &textArea,
                   DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     }
-    ReleaseDC(dialog, dc);
 
     const int horizontalMargin = MulDiv(8, units.cx, 4);
     const int verticalMargin = MulDiv(8, units.cy, 8);

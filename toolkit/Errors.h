@@ -20,6 +20,10 @@ public:
     std::uint32_t ErrorCode;
 };
 
+// A system error code as text: "<code>: <the system's text for it>", or the
+// code alone when the system has no text for it.
+std::string DescribeSystemError(std::uint32_t code);
+
 // Throws EInOutError for `code` (a GetLastError value, captured by the caller
 // right after the failing call), with the system's text for it.
 [[noreturn]] void RaiseInOutError(std::uint32_t code);

@@ -82,7 +82,6 @@ public:
     TTimer(const TTimer&) = delete;
     TTimer& operator=(const TTimer&) = delete;
 
-    bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
 
 private:

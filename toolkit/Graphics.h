@@ -3,10 +3,9 @@
 #pragma once
 
 #include "Gradient.h"
+#include "UniqueHandle.h"
 
-#include <memory>
 #include <string>
-#include <type_traits>
 
 #include <windows.h>
 
@@ -31,16 +30,17 @@ inline constexpr TColor clBtnHighlight = TColor::System(COLOR_BTNHIGHLIGHT);
 inline constexpr TColor clMenuHighlight = TColor::System(COLOR_MENUHILIGHT);
 inline constexpr TColor clWhite = TColor::Hex(0xFFFFFF);
 
-struct TGdiObjectDeleter {
-    void operator()(void* object) const { DeleteObject(static_cast<HGDIOBJ>(object)); }
-};
 template <typename Handle>
-using TGdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, TGdiObjectDeleter>;
+using TGdiObject = TUniqueHandle<Handle, DeleteObject>;
+using TMemoryDc = TUniqueHandle<HDC, DeleteDC>;
+using TIcon = TUniqueHandle<HICON, DestroyIcon>;
 
-struct TMemoryDcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using TMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, TMemoryDcDeleter>;
+inline void ReleaseScreenDc(HDC dc)
+{
+    ReleaseDC(nullptr, dc);
+}
+// The screen's device context, for measuring text.
+using TScreenDc = TUniqueHandle<HDC, ReleaseScreenDc>;
 
 // Selects an object into a device context and puts the previous one back.
 class TSelection {

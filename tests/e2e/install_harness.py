@@ -14,15 +14,12 @@ from pathlib import Path
 
 import pytest
 
+from tolvar_constants import DOWNLOAD_PATH, SYNCHRONIZER, SYNCHRONIZER_WINDOW_CLASS
 from wine_harness import run_robot
 
-SYNCHRONIZER = "TolvarAutoRavik.exe"
-BACKUP = "TolvarAutoRavikBkp.exe"
-STAGING = "TolvarAutoRavik.download"
+# Where the fixture synchronizer records each of its starts.
 MARKER = "synchronizer-starts.txt"
-WINDOW_CLASS = "TRerEdePrinci"
 INSTALLED, NEWEST = 7, 8
-DOWNLOAD_PATH = "download/tolvarautoravik/TolvarAutoRavik.exe"
 
 
 @dataclasses.dataclass
@@ -39,6 +36,10 @@ def starts(directory):
         return []
     lines = marker.read_text(encoding="cp1252").splitlines()
     return [Start(label, cwd, int(pid)) for label, cwd, pid in (line.split("\t") for line in lines)]
+
+
+def new_started(program_dir):
+    return any(start.label == "new" for start in starts(program_dir))
 
 
 def large_release(build, size=10 * 1024 * 1024):
@@ -86,11 +87,11 @@ class Synchronizers:
         return process
 
     def count(self):
-        done = run_robot(self.wine, self.build, "count", WINDOW_CLASS)
+        done = run_robot(self.wine, self.build, "count", SYNCHRONIZER_WINDOW_CLASS)
         return int(done.stdout.strip() or 0)
 
     def stop_all(self):
-        run_robot(self.wine, self.build, "quit", WINDOW_CLASS, 5000)
+        run_robot(self.wine, self.build, "quit", SYNCHRONIZER_WINDOW_CLASS, 5000)
         for process in self.processes:
             if process.poll() is None:
                 process.kill()

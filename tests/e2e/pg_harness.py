@@ -13,16 +13,14 @@ import hmac
 import os
 import re
 import shutil
-import socket
 import subprocess
-import sys
 import tempfile
 from pathlib import Path
 
 import pytest
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "fixtures"))
-from tolvar_config import write_config  # noqa: E402
+from ports import free_port
+from tolvar_config import write_config
 
 DATABASE = "vortan"
 USER = "ravik"
@@ -37,12 +35,6 @@ def _bin_dir():
     if not found:
         raise RuntimeError("no PostgreSQL server: run scripts/bootstrap")
     return found[-1].parent
-
-
-def _free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def scram_verifier(password, iterations=4096):
@@ -85,7 +77,7 @@ class Cluster:
                 shutil.chown(path, SERVER_ACCOUNT, SERVER_ACCOUNT)
         self._run([self.bin / "initdb", "-D", self.data, "-U", "postgres", "-E", "UTF8",
                    "--no-locale", "--auth-local=trust", "--auth-host=scram-sha-256"])
-        self.port = _free_port()
+        self.port = free_port()
         with open(self.data / "postgresql.conf", "a") as conf:
             conf.write(f"listen_addresses = '127.0.0.1'\nport = {self.port}\n"
                        f"unix_socket_directories = '{self.sockets}'\nssl = off\n"

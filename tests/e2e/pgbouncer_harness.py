@@ -20,7 +20,7 @@ from pathlib import Path
 import pytest
 
 from pg_harness import DATABASE, SERVER_ACCOUNT, USER, sql_literal
-from web_harness import free_port
+from ports import free_port
 
 ADMIN_USER = "pooler"
 ADMIN_PASSWORD = "pooler-secret"

@@ -10,7 +10,7 @@ import time
 import pytest
 
 from fault_server import body
-from web_harness import free_port
+from ports import free_port
 
 MiB = 1024 * 1024
 # What the destination holds before each download that must leave it alone.

@@ -1,8 +1,8 @@
 """Every fault an update run can meet, one row each: what the user sees, whether
-the program ends or stays idle, and what must hold afterwards whatever the
-fault: a complete synchronizer executable (old or new, never a mix), no staging
-file, Config.ini byte for byte as before, nothing outside the program
-directory changed."""
+the program ends or stays idle, what else that fault must leave behind (the
+row's own check afterwards), and what must hold whatever the fault: a complete
+synchronizer executable (old or new, never a mix), no staging file, Config.ini
+byte for byte as before, nothing outside the program directory changed."""
 
 import contextlib
 import dataclasses
@@ -12,12 +12,12 @@ from pathlib import Path
 
 import pytest
 
-from install_harness import BACKUP, NEWEST, STAGING, SYNCHRONIZER, digest, snapshot
-from pg_harness import _free_port
+from install_harness import NEWEST, digest, snapshot, starts, wait_for
+from pg_harness import DATABASE, PASSWORD, USER
+from ports import free_port
 from tolvar_config import write_config
-
-CONNECTION_FAILED = "Não foi possível estabelecer a conexão com o Servidor!!! "
-DOWNLOAD_FAILED = "Erro ao Efetuar o Download do arquivo! Favor entrar em contato com o suporte técnico!"
+from tolvar_constants import (BACKUP, CHECKING, CONNECTING, CONNECTION_FAILED, DOWNLOAD_FAILED, DOWNLOAD_PATH,
+                              DOWNLOADING, LOADING, RELEASE_STATEMENT, STAGING, SYNCHRONIZER, TITLE, TYPICAL_RUN)
 
 
 @dataclasses.dataclass
@@ -26,6 +26,8 @@ class Fault:
     arrange: object          # (world) -> context manager or None
     box: str                 # "message" (foreseen, the program ends) or "error" (idle)
     text: object             # the box text: exact, or a predicate
+    afterwards: object = None  # (world, run, box): what else holds once the program has ended
+    running: bool = False    # the old synchronizer runs when the update starts
 
 
 class World:
@@ -39,11 +41,18 @@ class World:
         self.build = build
         self.synchronizers = synchronizers
         self.nginx = nginx
+        self.port = cluster.port    # the port Config.ini names
+        self.old = None             # the old synchronizer's process, when it runs
+        self.log_offset = None      # the server's log before the run
 
     def config(self, **values):
-        settings = {"host": "127.0.0.1", "port": self.cluster.port, "database": "vortan",
-                    "user": "ravik", "password": "ravik-secret", "versao": NEWEST - 1, **values}
+        settings = {"host": "127.0.0.1", "port": self.port, "database": DATABASE,
+                    "user": USER, "password": PASSWORD, "versao": NEWEST - 1, **values}
         write_config(self.program_dir, **settings)
+
+    def statements(self):
+        """The statements the server received during the run."""
+        return self.cluster.statements_since(self.log_offset)
 
     def redirect_to(self, url):
         self.release.serve_scenario("/redirect/302?to=" + url)
@@ -51,6 +60,11 @@ class World:
 
 def starts_with(prefix):
     return lambda text: text.startswith(prefix)
+
+
+def _nothing_listening(world):
+    world.port = free_port()
+    world.config()
 
 
 def _config_removed(world):
@@ -75,60 +89,127 @@ def _both_running(world):
 
 
 def _served_elsewhere(world, certificate):
-    target = world.nginx.root / "elsewhere" / "TolvarAutoRavik.exe"
+    target = world.nginx.root / "elsewhere" / SYNCHRONIZER
     target.parent.mkdir(exist_ok=True)
     target.write_bytes(world.build.fixture("synchronizer_new").read_bytes())
-    world.redirect_to(world.nginx.url("/elsewhere/TolvarAutoRavik.exe", certificate))
+    world.redirect_to(world.nginx.url(f"/elsewhere/{SYNCHRONIZER}", certificate))
 
 
 def _no_read_permission(world):
     world.cluster.sql("REVOKE SELECT ON vazudevizu.tbversaoferramenta FROM PUBLIC")
 
 
+# What each kind of fault leaves behind, besides what every fault must.
+
+def _stopped_at_the_port(world, run, box):
+    # No second run starts while the window stays idle.
+    assert run.texts("status") == [LOADING]
+    assert run.texts("message") == []
+
+
+def _stopped_before_any_query(world, run, box):
+    assert run.texts("status") == [LOADING, CONNECTING]
+    assert run.texts("error") == []
+    assert world.statements() == []
+
+
+def _password_refused(world, run, box):
+    _stopped_before_any_query(world, run, box)
+    assert box.text == (CONNECTION_FAILED + f'SQL Error: connection to server at "127.0.0.1", port {world.port} '
+                        f'failed: FATAL:  password authentication failed for user "{USER}"')
+    assert "password authentication failed" in world.cluster.log_since(world.log_offset)
+
+
+def _connection_refused(world, run, box):
+    _stopped_before_any_query(world, run, box)
+    assert box.text.startswith(CONNECTION_FAILED + f'SQL Error: connection to server at "127.0.0.1", '
+                               f'port {world.port} failed: Connection refused')
+    # Line breaks inside the message stay; none at its end.
+    assert "\n" in box.text and box.text == box.text.rstrip()
+
+
+def _libpq_not_loaded(world, run, box):
+    _stopped_before_any_query(world, run, box)
+    assert "libpq.dll" in box.text[len(CONNECTION_FAILED):]
+
+
+def _stopped_after_the_query(world, run, box):
+    # The query runs before the installed number is read.
+    assert run.texts("status") == [LOADING, CONNECTING, CHECKING]
+    assert world.statements() == [RELEASE_STATEMENT]
+
+
+def _old_runs_again(world, run, box):
+    assert run.texts("status") == TYPICAL_RUN[:5]
+    assert digest(world.program_dir / SYNCHRONIZER) == digest(world.build.fixture("synchronizer_old"))
+    assert not (world.program_dir / BACKUP).exists()
+    # It was asked to quit, did, and was started again unchanged.
+    assert world.old.poll() is not None
+    wait_for(lambda: [s.label for s in starts(world.program_dir)] == ["old", "old"],
+             what="the old synchronizer to start again")
+
+
+def _both_stay(world, run, box):
+    assert run.texts("status")[-1] == DOWNLOADING
+    old = digest(world.build.fixture("synchronizer_old"))
+    assert [digest(world.program_dir / name) for name in (SYNCHRONIZER, BACKUP)] == [old, old]
+    assert "new" not in [s.label for s in starts(world.program_dir)]
+
+
+def _download_fault(name, arrange):
+    return Fault(name, arrange, "message", DOWNLOAD_FAILED, _old_runs_again, running=True)
+
+
 FAULTS = [
     # Settings
-    Fault("no_config_ini", _config_removed, "error", "'' is not a valid integer value."),
+    Fault("no_config_ini", _config_removed, "error", "'' is not a valid integer value.", _stopped_at_the_port),
     # Written as standard Base64 without the cipher: decodes to other bytes, no error until the port.
     Fault("undecodable_values", lambda w: w.config(raw={"PORTA": "NTQzMg==", "HOST": "MTI3LjAuMC4x"}),
-          "error", lambda t: t.endswith("' is not a valid integer value.")),
+          "error", lambda t: t.endswith("' is not a valid integer value."), _stopped_at_the_port),
     # Config.ini is in the ANSI code page; the box shows its characters as they are.
-    Fault("bad_port", lambda w: w.config(port="54ç32"), "error", "'54ç32' is not a valid integer value."),
-    Fault("bad_versao", lambda w: w.config(versao="doze"), "error", "'doze' is not a valid integer value."),
+    Fault("bad_port", lambda w: w.config(port="54ç32"), "error", "'54ç32' is not a valid integer value.",
+          _stopped_at_the_port),
+    Fault("bad_versao", lambda w: w.config(versao="12a"), "error", "'12a' is not a valid integer value.",
+          _stopped_after_the_query),
     # Database connection: foreseen, the program ends
-    Fault("server_down", lambda w: w.config(port=_free_port()), "message",
-          starts_with(CONNECTION_FAILED + 'SQL Error: connection to server at "127.0.0.1", port ')),
-    Fault("wrong_password", lambda w: w.config(password="not-it"), "message",
+    Fault("server_down", _nothing_listening, "message",
+          starts_with(CONNECTION_FAILED + 'SQL Error: connection to server at "127.0.0.1", port '),
+          _connection_refused),
+    # An installed number that is not a number shows that it was never read.
+    Fault("wrong_password", lambda w: w.config(password="not-it", versao="not a number"), "message",
           lambda t: t.startswith(CONNECTION_FAILED + "SQL Error: ")
-          and 'password authentication failed for user "ravik"' in t),
+          and f'password authentication failed for user "{USER}"' in t, _password_refused),
     Fault("unknown_database", lambda w: w.config(database="nenhuma"), "message",
-          lambda t: t.startswith(CONNECTION_FAILED + "SQL Error: ") and 'database "nenhuma" does not exist' in t),
+          lambda t: t.startswith(CONNECTION_FAILED + "SQL Error: ") and 'database "nenhuma" does not exist' in t,
+          _stopped_before_any_query),
     Fault("no_libpq", lambda w: (w.program_dir / "libpq.dll").unlink(), "message",
-          lambda t: t.startswith(CONNECTION_FAILED) and "libpq.dll" in t),
+          starts_with(CONNECTION_FAILED), _libpq_not_loaded),
     Fault("libpq_dependency_missing", lambda w: (w.program_dir / "libcrypto-3-x64.dll").unlink(), "message",
-          lambda t: t.startswith(CONNECTION_FAILED) and "libpq.dll" in t),
+          starts_with(CONNECTION_FAILED), _libpq_not_loaded),
     # Release query
     Fault("missing_table", lambda w: w.catalogue.drop(), "error",
-          starts_with('SQL Error: ERROR:  relation "vazudevizu.tbversaoferramenta" does not exist')),
+          starts_with('SQL Error: ERROR:  relation "vazudevizu.tbversaoferramenta" does not exist\n'
+                      "LINE 1: SELECT * FROM vazudevizu.tbversaoferramenta"), _stopped_after_the_query),
     Fault("no_read_permission", _no_read_permission, "error",
-          starts_with("SQL Error: ERROR:  permission denied for table tbversaoferramenta")),
-    # Download: foreseen, the old synchronizer stays
-    Fault("http_404", lambda w: w.release.serve_scenario("/status/404"), "message", DOWNLOAD_FAILED),
-    Fault("http_500", lambda w: w.release.serve_scenario("/status/500"), "message", DOWNLOAD_FAILED),
-    Fault("fin_cut", lambda w: w.release.serve_scenario("/fin/300000/120000"), "message", DOWNLOAD_FAILED),
-    Fault("rst_cut", lambda w: w.release.serve_scenario("/rst/300000/120000"), "message", DOWNLOAD_FAILED),
-    Fault("stall", lambda w: w.release.serve_scenario("/stall/300000/120000"), "message", DOWNLOAD_FAILED),
-    Fault("non_executable_body", lambda w: w.release.serve_bytes(b"<html>Em manutencao</html>\n" * 40),
-          "message", DOWNLOAD_FAILED),
-    Fault("empty_body", lambda w: w.release.serve_bytes(b""), "message", DOWNLOAD_FAILED),
-    Fault("untrusted_certificate", lambda w: w.release.untrusted(), "message", DOWNLOAD_FAILED),
-    Fault("mismatched_certificate", lambda w: _served_elsewhere(w, "othername"), "message", DOWNLOAD_FAILED),
-    Fault("expired_certificate", lambda w: _served_elsewhere(w, "expired"), "message", DOWNLOAD_FAILED),
-    Fault("https_to_http_redirect",
-          lambda w: w.redirect_to(w.nginx.http_url("/download/tolvarautoravik/TolvarAutoRavik.exe")),
-          "message", DOWNLOAD_FAILED),
+          starts_with("SQL Error: ERROR:  permission denied for table tbversaoferramenta"),
+          _stopped_after_the_query),
+    # Download: foreseen, the old synchronizer stays, and runs again
+    _download_fault("http_404", lambda w: w.release.serve_scenario("/status/404")),
+    _download_fault("http_500", lambda w: w.release.serve_scenario("/status/500")),
+    _download_fault("fin_cut", lambda w: w.release.serve_scenario("/fin/300000/120000")),
+    _download_fault("rst_cut", lambda w: w.release.serve_scenario("/rst/300000/120000")),
+    _download_fault("stall", lambda w: w.release.serve_scenario("/stall/300000/120000")),
+    _download_fault("non_executable_body",
+                    lambda w: w.release.serve_bytes(b"<html>Manuten\xe7\xe3o programada</html>\n" * 40)),
+    _download_fault("empty_body", lambda w: w.release.serve_bytes(b"")),
+    _download_fault("untrusted_certificate", lambda w: w.release.untrusted()),
+    _download_fault("mismatched_certificate", lambda w: _served_elsewhere(w, "othername")),
+    _download_fault("expired_certificate", lambda w: _served_elsewhere(w, "expired")),
+    _download_fault("https_to_http_redirect", lambda w: w.redirect_to(w.nginx.http_url("/" + DOWNLOAD_PATH))),
     # Installation
     Fault("read_only_program_directory", _read_only_program_directory, "error", starts_with("I/O error ")),
-    Fault("executable_and_stale_backup_both_running", _both_running, "error", starts_with("I/O error ")),
+    Fault("executable_and_stale_backup_both_running", _both_running, "error", starts_with("I/O error "),
+          _both_stay),
 ]
 
 
@@ -138,6 +219,8 @@ def test_fault(fault, update_due, catalogue, pg_cluster, release_server, https_s
     program_dir = update_due
     synchronizers.place(program_dir, "old")
     world = World(program_dir, catalogue, pg_cluster, release_server, build, synchronizers, https_server)
+    if fault.running:
+        world.old = synchronizers.start(program_dir / SYNCHRONIZER)
     outside = {"tests": snapshot(tmp_path), "wine": _prefix_state(wine)}
 
     with contextlib.ExitStack() as stack:
@@ -145,9 +228,11 @@ def test_fault(fault, update_due, catalogue, pg_cluster, release_server, https_s
         if isinstance(arranged, contextlib.AbstractContextManager):
             stack.enter_context(arranged)
         config = _read(program_dir / "Config.ini")
+        world.log_offset = pg_cluster.log_offset()
 
         run = updater(program_dir)
         box = run.box(timeout=60)
+        assert box.caption == TITLE, box
         assert box.icon == ("stop" if fault.box == "error" else "none"), box
         assert fault.text(box.text) if callable(fault.text) else box.text == fault.text, box.text
         run.press_box()
@@ -158,6 +243,8 @@ def test_fault(fault, update_due, catalogue, pg_cluster, release_server, https_s
             assert run.process.poll() is None, "the window should stay open and idle"
             run.close_window()
             assert run.wait_exit(30) == 0
+        if fault.afterwards:
+            fault.afterwards(world, run, box)
 
         installed = digest(program_dir / SYNCHRONIZER)
         assert installed in {digest(build.fixture("synchronizer_old")),

@@ -8,7 +8,8 @@ import time
 
 import pytest
 
-from install_harness import BACKUP, STAGING, SYNCHRONIZER, digest, large_release
+from install_harness import digest, large_release
+from tolvar_constants import BACKUP, DONE, LOADING, STAGING, SYNCHRONIZER
 
 # A full update of a 10 MiB release takes a few hundred milliseconds here.
 KILL_WINDOW_SECONDS = 0.5
@@ -32,7 +33,7 @@ def test_killed_update_leaves_a_complete_or_repairable_synchronizer(seed, update
     synchronizers.start(synchronizers.place(program_dir, "old"))
 
     run = updater(program_dir)
-    run.wait_text("status", "Carregando arquivos de inicialização...")
+    run.wait_text("status", LOADING)
     time.sleep(random.Random(seed).uniform(0, KILL_WINDOW_SECONDS))
     run.kill()
     killed_after = (run.texts("status") or ["(nothing)"])[-1]
@@ -42,7 +43,7 @@ def test_killed_update_leaves_a_complete_or_repairable_synchronizer(seed, update
 
     again = updater(program_dir)
     assert again.wait_exit(60) == 0
-    assert again.texts("status")[-1] == "Atualização Concluída com Sucesso!!!", again.texts()
+    assert again.texts("status")[-1] == DONE, again.texts()
     assert _state(program_dir, old, new) == "new"
     assert not (program_dir / STAGING).exists()
 

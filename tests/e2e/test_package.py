@@ -14,14 +14,13 @@ import pytest
 
 from pg_harness import DATABASE
 from tolvar_config import write_config
+from tolvar_constants import NO_UPDATE, RELEASE_QUERY, RELEASE_STATEMENT
 
 REPO = Path(__file__).resolve().parents[2]
 ROLE_SCRIPT = REPO / "packaging" / "sql" / "tolvarupdate-role.sql"
 INDEX_SCRIPT = REPO / "packaging" / "sql" / "catalogue-index.sql"
 ROLE = "tolvarupdate"
 ROLE_PASSWORD = "senha d'atualizacao"  # the quote tests the script's quoting
-RELEASE_QUERY = ("SELECT * FROM vazudevizu.tbversaoferramenta WHERE idferramenta = 11 "
-                 "ORDER BY nrversao DESC LIMIT 1")
 
 
 def run_script(cluster, script, **variables):
@@ -115,7 +114,7 @@ def test_connection_limit(pg_cluster, role):
 
 
 def release_plan(cluster):
-    explained = json.loads(cluster.sql(f"EXPLAIN (FORMAT JSON) {RELEASE_QUERY}"))
+    explained = json.loads(cluster.sql(f"EXPLAIN (FORMAT JSON) {RELEASE_STATEMENT}"))
     node, steps = explained[0]["Plan"], []
     while node:
         steps.append((node["Node Type"], node.get("Index Name")))
@@ -162,6 +161,6 @@ def test_program_runs_from_the_package_as_the_role(pg_cluster, role, package, up
     write_config(program, host="127.0.0.1", port=pg_cluster.port, database=DATABASE, user=ROLE,
                  password=ROLE_PASSWORD, versao=7)
     run = updater(program)
-    run.wait_text("status", "Nenhuma Atualização Disponível!")
+    run.wait_text("status", NO_UPDATE)
     assert run.wait_exit() == 0
     assert run.texts("error") == [] and run.texts("message") == []

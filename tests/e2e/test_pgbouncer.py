@@ -2,10 +2,10 @@
 the client: unchanged. Its one plain statement in auto-commit runs on whichever
 pooled server connection is free, and between statements it holds none."""
 
-from install_harness import INSTALLED, NEWEST, wait_for
+from install_harness import INSTALLED, NEWEST, new_started, wait_for
 from pgbouncer_harness import pgbouncer  # noqa: F401 (fixture)
-from test_installation import DOWNLOAD_FAILED, TYPICAL_RUN, new_started
-from test_release import RELEASE_QUERY, expect_no_update
+from test_release import expect_no_update
+from tolvar_constants import DOWNLOAD_FAILED, RELEASE_STATEMENT, TYPICAL_RUN
 
 
 def test_no_update_through_the_pooler(catalogue, pg_cluster, pgbouncer, release_dir, updater):  # noqa: F811
@@ -13,7 +13,7 @@ def test_no_update_through_the_pooler(catalogue, pg_cluster, pgbouncer, release_
     offset, pooler_offset = pg_cluster.log_offset(), pgbouncer.log.stat().st_size
     run = updater(release_dir(port=pgbouncer.port, versao=5))
     expect_no_update(run)
-    assert pg_cluster.statements_since(offset) == [RELEASE_QUERY]
+    assert pg_cluster.statements_since(offset) == [RELEASE_STATEMENT]
     pooler_log = pgbouncer.log.read_text()[pooler_offset:]
     assert "login attempt: db=vortan user=ravik" in pooler_log
 

@@ -8,12 +8,7 @@ import pytest
 
 from pg_harness import install_libpq
 from tolvar_config import protect, write_config
-
-LOADING = "Carregando arquivos de inicialização..."
-CONNECTING = "Conectande-se ao Servidor..."
-NO_UPDATE = "Nenhuma Atualização Disponível!"
-FAILURE_PREFIX = "Não foi possível estabelecer a conexão com o Servidor!!! "
-TITLE = "Tolvarupdate"
+from tolvar_constants import CHECKING, CONNECTING, CONNECTION_FAILED, LOADING, NO_UPDATE, TITLE
 
 
 def expect_conversion_error(run, text):
@@ -30,12 +25,6 @@ def expect_conversion_error(run, text):
     run.close_window()
     assert run.wait_exit() == 0
     assert run.texts("status") == [LOADING]
-
-
-def test_without_config_ini_the_run_stops_at_the_port(program_dir, updater):
-    run = updater(program_dir)
-    expect_conversion_error(run, "'' is not a valid integer value.")
-    assert not (program_dir / "Config.ini").exists()
 
 
 @pytest.mark.parametrize("raw, shown", [
@@ -92,7 +81,7 @@ def test_missing_host_completes_the_phase_with_an_empty_host_name(catalogue, rel
     run = updater(release_dir(raw={"HOST": None}, versao=3))
     run.wait_text("status", NO_UPDATE)
     assert run.wait_exit() == 0
-    assert run.texts("status") == [LOADING, CONNECTING, "Verificando versão...", NO_UPDATE]
+    assert run.texts("status") == [LOADING, CONNECTING, CHECKING, NO_UPDATE]
 
 
 def test_host_longer_than_2047_characters_is_cut_before_decoding(build, program_dir, updater):
@@ -105,6 +94,6 @@ def test_host_longer_than_2047_characters_is_cut_before_decoding(build, program_
     run = updater(program_dir)
     box = run.box(timeout=60)
     # 2047 characters decode to 1535 bytes.
-    assert box.text.startswith(FAILURE_PREFIX + f'SQL Error: could not translate host name "{plain[:1535]}" ')
+    assert box.text.startswith(CONNECTION_FAILED + f'SQL Error: could not translate host name "{plain[:1535]}" ')
     run.press_box()
     assert run.wait_exit() == 0

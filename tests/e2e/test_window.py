@@ -16,10 +16,10 @@ from pathlib import Path
 
 import pytest
 
+from tolvar_constants import PROGRAM, TITLE, WINDOW_CLASS
 from wine_harness import UpdaterRun
 
 REPO = Path(__file__).resolve().parents[2]
-TITLE = "Tolvarupdate"
 FIRST_STATUS = "Executando teste..."
 LAST_STATUS = "Executando falha de teste..."
 MESSAGE = ("Não foi possível concluir o teste: esta mensagem é longa o bastante para ser "
@@ -71,7 +71,7 @@ def colors(wine):
     return table
 
 
-def failing_program(build, directory, exe_name="TolvarUpdate.exe"):
+def failing_program(build, directory, exe_name=PROGRAM):
     directory.mkdir(parents=True, exist_ok=True)
     shutil.copy2(build.dir / "app" / "TolvarUpdateFailing.exe", directory / exe_name)
     return directory
@@ -252,7 +252,7 @@ def test_first_paint_comes_soon_after_the_process_starts(updater, failing_dir):
 def test_closing_within_the_first_second_ends_without_a_run(updater, program_dir, wine, build):
     # The robot waits for the window before the program starts, so its close
     # request comes within a few milliseconds of the window appearing.
-    robot = wine.start_process([build.fixture("dialog_robot"), "close", UpdaterRun.WINDOW_CLASS, 15000],
+    robot = wine.start_process([build.fixture("dialog_robot"), "close", WINDOW_CLASS, 15000],
                                stdout=subprocess.DEVNULL)
     run = updater(program_dir)
     assert robot.wait(timeout=30) == 0

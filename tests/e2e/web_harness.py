@@ -9,36 +9,19 @@ import shutil
 import socket
 import struct
 import subprocess
-import sys
 import tempfile
 import time
 from pathlib import Path
 
 import pytest
 
+from fault_server import FaultServer
+from ports import free_port, require_free
+
 REPO = Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(REPO / "tests" / "fixtures"))
-from fault_server import FaultServer  # noqa: E402
 
 # Certificates that the HTTPS server also presents, each on a port of its own.
 BAD_CERTIFICATES = ("expired", "othername", "untrusted")
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-def _require_free(port):
-    with socket.socket() as probe:
-        # As nginx binds: a connection of an earlier run still in TIME_WAIT does not count.
-        probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        try:
-            probe.bind(("127.0.0.1", port))
-        except OSError as error:
-            raise RuntimeError(f"port {port} on 127.0.0.1 is taken ({error}); the HTTPS test "
-                               f"server needs it, as the test build downloads from there") from error
 
 
 class Pki:
@@ -143,7 +126,7 @@ http {{
         }}"""
 
     def start(self):
-        _require_free(self.download_port)
+        require_free(self.download_port, "the HTTPS test server, as the test build downloads from there,")
         (self.dir / "temp").mkdir()
         config = self.dir / "nginx.conf"
         config.write_text(self._config())

@@ -19,11 +19,12 @@ from pathlib import Path
 
 import pytest
 
+from tolvar_constants import PROGRAM, WINDOW_CLASS
 from wine_session import WineSession
 
 REPO = Path(__file__).resolve().parents[2]
-LIBPQ_DLLS = ("libpq.dll", "libssl-3-x64.dll", "libcrypto-3-x64.dll",
-              "libintl-9.dll", "libiconv-2.dll", "libwinpthread-1.dll")
+# Filled by scripts/bootstrap; its stamp names the pinned version.
+LIBPQ_DIR = REPO / ".cache" / "libpq"
 
 
 class Build:
@@ -31,10 +32,9 @@ class Build:
 
     def __init__(self, directory):
         self.dir = Path(directory).resolve()
-        self.exe = self.dir / "app" / "TolvarUpdate.exe"
+        self.exe = self.dir / "app" / PROGRAM
         if not self.exe.is_file():
             raise RuntimeError(f"{self.exe} is missing: build the windows-test preset first")
-        self.libpq_dir = next(REPO.glob(".cache/libpq-*"), None)
 
     @property
     def download_port(self):
@@ -48,9 +48,9 @@ class Build:
 
     @property
     def libpq_dlls(self):
-        if self.libpq_dir is None:
-            raise RuntimeError("no libpq DLLs in .cache: run scripts/bootstrap")
-        return [self.libpq_dir / name for name in LIBPQ_DLLS]
+        if not (LIBPQ_DIR / "stamp").is_file():
+            raise RuntimeError(f"no libpq DLLs in {LIBPQ_DIR}: run scripts/bootstrap")
+        return sorted(LIBPQ_DIR.glob("*.dll"))
 
 
 class Wine:
@@ -215,9 +215,7 @@ class Pixels:
 class UpdaterRun:
     """One start of TolvarUpdate.exe, watched through its trace."""
 
-    WINDOW_CLASS = "TRerEdeUpdate"
-
-    def __init__(self, wine, build, program_dir, exe_name="TolvarUpdate.exe"):
+    def __init__(self, wine, build, program_dir, exe_name=PROGRAM):
         self.wine = wine
         self.build = build
         self.program_dir = Path(program_dir)
@@ -289,11 +287,11 @@ class UpdaterRun:
         assert done.returncode == 0, done.stdout
 
     def close_window(self, timeout=15):
-        done = self.robot("close", self.WINDOW_CLASS, int(timeout * 1000))
+        done = self.robot("close", WINDOW_CLASS, int(timeout * 1000))
         assert done.returncode == 0, done.stdout
 
     def client_rect(self, timeout=15):
-        done = self.robot("rect", self.WINDOW_CLASS, int(timeout * 1000))
+        done = self.robot("rect", WINDOW_CLASS, int(timeout * 1000))
         assert done.returncode == 0, done.stdout
         return tuple(int(v) for v in done.stdout.split())
 
@@ -333,7 +331,7 @@ def wine(build):
 def program_dir(build, tmp_path):
     directory = tmp_path / "program"
     directory.mkdir()
-    shutil.copy2(build.exe, directory / "TolvarUpdate.exe")
+    shutil.copy2(build.exe, directory / PROGRAM)
     return directory
 
 
@@ -341,7 +339,7 @@ def program_dir(build, tmp_path):
 def updater(wine, build):
     runs = []
 
-    def start(program_dir, exe_name="TolvarUpdate.exe"):
+    def start(program_dir, exe_name=PROGRAM):
         run = UpdaterRun(wine, build, program_dir, exe_name)
         runs.append(run)
         return run

@@ -50,7 +50,7 @@ std::string Executable(const std::vector<Section>& sections, size_t fileSize,
 
 bool Check(const std::string& bytes, std::uint64_t fileSize)
 {
-    return IsCompleteExecutable(std::string_view(bytes).substr(0, kExecutableHeadSize), fileSize);
+    return IsCompleteExecutable(std::string_view(bytes).substr(0, ExecutableHeadSize), fileSize);
 }
 
 struct Case {
@@ -66,7 +66,7 @@ TEST_P(ExecutableCheckTest, TellsCompleteExecutables)
     EXPECT_EQ(Check(GetParam().bytes, GetParam().bytes.size()), GetParam().complete);
 }
 
-const std::vector<Section> kSections = {{0x400, 0x1000}, {0x1400, 0x200}, {0x1600, 0}};
+const std::vector<Section> Sections = {{0x400, 0x1000}, {0x1400, 0x200}, {0x1600, 0}};
 
 std::string Truncated(std::string bytes, size_t size) { return bytes.substr(0, size); }
 
@@ -79,23 +79,23 @@ std::string WithPeOffset(std::string bytes, std::uint32_t offset)
 INSTANTIATE_TEST_SUITE_P(
     Downloads, ExecutableCheckTest,
     testing::Values(
-        Case{"complete", Executable(kSections, 0x1600), true},
-        Case{"with_overlay_after_sections", Executable(kSections, 0x2000), true},
-        Case{"signed", Executable(kSections, 0x1800, {0x1600, 0x200}), true},
+        Case{"complete", Executable(Sections, 0x1600), true},
+        Case{"with_overlay_after_sections", Executable(Sections, 0x2000), true},
+        Case{"signed", Executable(Sections, 0x1800, {0x1600, 0x200}), true},
         Case{"empty_body", "", false},
         Case{"html_page", "<html><body>404 Not Found</body></html>", false},
         Case{"mz_alone", "MZ", false},
-        Case{"cut_in_last_section", Truncated(Executable(kSections, 0x1600), 0x15FF), false},
-        Case{"cut_after_headers", Truncated(Executable(kSections, 0x1600), 0x400), false},
-        Case{"signature_cut_off", Truncated(Executable(kSections, 0x1800, {0x1600, 0x200}), 0x17FF), false},
-        Case{"pe_offset_past_end", WithPeOffset(Executable(kSections, 0x1600), 0x7FFFFFF0), false},
-        Case{"pe_offset_not_a_signature", WithPeOffset(Executable(kSections, 0x1600), 0x40), false},
+        Case{"cut_in_last_section", Truncated(Executable(Sections, 0x1600), 0x15FF), false},
+        Case{"cut_after_headers", Truncated(Executable(Sections, 0x1600), 0x400), false},
+        Case{"signature_cut_off", Truncated(Executable(Sections, 0x1800, {0x1600, 0x200}), 0x17FF), false},
+        Case{"pe_offset_past_end", WithPeOffset(Executable(Sections, 0x1600), 0x7FFFFFF0), false},
+        Case{"pe_offset_not_a_signature", WithPeOffset(Executable(Sections, 0x1600), 0x40), false},
         Case{"no_sections", Executable({}, 0x400), false}),
     [](const testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
 
 TEST(ExecutableCheck, HeadLongerThanTheFileIsNotComplete)
 {
-    const std::string bytes = Executable(kSections, 0x1600);
+    const std::string bytes = Executable(Sections, 0x1600);
     EXPECT_FALSE(IsCompleteExecutable(bytes, bytes.size() - 1));
 }
 

@@ -1,17 +1,16 @@
-// The settings reader over the system's private-profile service, and the
-// reading of the five connection values from a real Config.ini (Windows only).
-#include "ConnectionSettings.h"
+// The settings reader over the system's private-profile service, and the five
+// connection values of a real Config.ini applied to the connection (Windows only).
 #include "IniFile.h"
 #include "IntegerConversion.h"
 #include "ProtectedValueWriter.h"
+#include "ReleaseCheck.h"
+#include "ZConnection.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -46,97 +45,78 @@ protected:
     std::string path_;
 };
 
-// Records the hand-over of each value, and may act in between.
-class RecordingTarget final : public TConnectionSettingsTarget {
-public:
-    void SetHostName(const std::string& value) override { Record("HostName=" + value); }
-    void SetPort(std::int32_t value) override { Record("Port=" + std::to_string(value)); }
-    void SetDatabase(const std::string& value) override { Record("Database=" + value); }
-    void SetUser(const std::string& value) override { Record("User=" + value); }
-    void SetPassword(const std::string& value) override { Record("Password=" + value); }
-
-    std::vector<std::string> calls;
-    std::function<void()> afterHostName;
-
-private:
-    void Record(const std::string& call)
+// A connection as the update window holds it before the run, with values
+// that show which ones the reading reached.
+class ConnectionSettingsApplied : public ConfigFile {
+protected:
+    ConnectionSettingsApplied()
     {
-        calls.push_back(call);
-        if (calls.size() == 1 && afterHostName)
-            afterHostName();
+        connection.Protocol = connection.HostName = connection.Database = connection.User =
+            connection.Password = "before";
+        connection.Port = -1;
     }
+
+    std::string ConversionMessage()
+    {
+        try {
+            ApplyConnectionSettings(TIniFile(path_), connection);
+        } catch (const EConvertError& e) {
+            return e.what();
+        }
+        return "no conversion error";
+    }
+
+    TZConnection connection;
 };
 
-std::string ConversionMessage(const TIniFile& reader, RecordingTarget& target)
-{
-    try {
-        ReadConnectionSettings(reader, target);
-    } catch (const EConvertError& e) {
-        return e.what();
-    }
-    return "no conversion error";
-}
-
-TEST_F(ConfigFile, FiveValuesDecodedAndHandedOverInOrder)
+TEST_F(ConnectionSettingsApplied, FiveValuesDecodedAndApplied)
 {
     Write(Stored("db.example", "5432"));
-    RecordingTarget target;
-    const ConnectionSettings settings = ReadConnectionSettings(TIniFile(path_), target);
-    EXPECT_EQ(target.calls, (std::vector<std::string>{"HostName=db.example", "Port=5432", "Database=tolvar",
-                                                      "User=ravik", "Password=s3nh@"}));
-    EXPECT_EQ(settings.HostName, "db.example");
-    EXPECT_EQ(settings.Port, 5432);
-    EXPECT_EQ(settings.Database, "tolvar");
-    EXPECT_EQ(settings.User, "ravik");
-    EXPECT_EQ(settings.Password, "s3nh@");
+    ApplyConnectionSettings(TIniFile(path_), connection);
+    EXPECT_EQ(connection.Protocol, "postgresql");
+    EXPECT_EQ(connection.HostName, "db.example");
+    EXPECT_EQ(connection.Port, 5432);
+    EXPECT_EQ(connection.Database, "tolvar");
+    EXPECT_EQ(connection.User, "ravik");
+    EXPECT_EQ(connection.Password, "s3nh@");
 }
 
-TEST_F(ConfigFile, EachValueIsReadOnlyAfterThePreviousWasHandedOver)
+TEST_F(ConnectionSettingsApplied, MissingFileStopsAtThePort)
 {
-    // The file changes once HOST has been handed over: PORTA must be read afresh.
-    Write(Stored("db.example", "5432"));
-    RecordingTarget target;
-    target.afterHostName = [&] { Write(Stored("other.example", "6543")); };
-    const ConnectionSettings settings = ReadConnectionSettings(TIniFile(path_), target);
-    EXPECT_EQ(settings.HostName, "db.example");
-    EXPECT_EQ(settings.Port, 6543);
+    EXPECT_EQ(ConversionMessage(), "'' is not a valid integer value");
+    EXPECT_EQ(connection.Protocol, "postgresql");
+    EXPECT_EQ(connection.HostName, "");
+    EXPECT_EQ(connection.Port, -1);
+    EXPECT_EQ(connection.Database, "before");
 }
 
-TEST_F(ConfigFile, MissingFileStopsAtThePort)
-{
-    RecordingTarget target;
-    EXPECT_EQ(ConversionMessage(TIniFile(path_), target), "'' is not a valid integer value");
-    EXPECT_EQ(target.calls, std::vector<std::string>{"HostName="});
-}
-
-TEST_F(ConfigFile, MissingPortStopsBeforeTheLaterValues)
+TEST_F(ConnectionSettingsApplied, MissingPortStopsBeforeTheLaterValues)
 {
     Write("[CONEXAO DESTINO]\r\nHOST=" + ProtectValue("db.example") + "\r\nDATABASEVORTAN=" +
           ProtectValue("tolvar") + "\r\nUSUARIO=" + ProtectValue("ravik") + "\r\n");
-    RecordingTarget target;
-    EXPECT_EQ(ConversionMessage(TIniFile(path_), target), "'' is not a valid integer value");
-    EXPECT_EQ(target.calls, std::vector<std::string>{"HostName=db.example"});
+    EXPECT_EQ(ConversionMessage(), "'' is not a valid integer value");
+    EXPECT_EQ(connection.HostName, "db.example");
+    EXPECT_EQ(connection.Database, "before");
+    EXPECT_EQ(connection.User, "before");
+    EXPECT_EQ(connection.Password, "before");
 }
 
-TEST_F(ConfigFile, PortTextIsDecodedBeforeConversion)
+TEST_F(ConnectionSettingsApplied, PortTextIsDecodedBeforeConversion)
 {
     Write("[CONEXAO DESTINO]\r\nPORTA=" + ProtectValue("5432 ") + "\r\n");
-    RecordingTarget target;
-    EXPECT_EQ(ConversionMessage(TIniFile(path_), target), "'5432 ' is not a valid integer value");
+    EXPECT_EQ(ConversionMessage(), "'5432 ' is not a valid integer value");
 }
 
-TEST_F(ConfigFile, MissingHostGivesAnEmptyHostName)
+TEST_F(ConnectionSettingsApplied, MissingHostGivesAnEmptyHostName)
 {
     Write("[CONEXAO DESTINO]\r\nPORTA=" + ProtectValue("$1538") + "\r\n");
-    RecordingTarget target;
-    const ConnectionSettings settings = ReadConnectionSettings(TIniFile(path_), target);
-    EXPECT_EQ(settings.HostName, "");
-    EXPECT_EQ(settings.Port, 5432);
-    EXPECT_EQ(settings.Password, "");
-    EXPECT_EQ(target.calls.size(), 5u);
+    ApplyConnectionSettings(TIniFile(path_), connection);
+    EXPECT_EQ(connection.HostName, "");
+    EXPECT_EQ(connection.Port, 5432);
+    EXPECT_EQ(connection.Password, "");
 }
 
-TEST_F(ConfigFile, LongHostIsCutTo2047CharactersBeforeDecoding)
+TEST_F(ConnectionSettingsApplied, LongHostIsCutTo2047CharactersBeforeDecoding)
 {
     std::string plain;
     for (int i = 0; i < 2250; ++i)
@@ -144,9 +124,8 @@ TEST_F(ConfigFile, LongHostIsCutTo2047CharactersBeforeDecoding)
     const std::string stored = ProtectValue(plain);
     ASSERT_EQ(stored.size(), 3000u);
     Write("[CONEXAO DESTINO]\r\nHOST=" + stored + "\r\nPORTA=" + ProtectValue("5432") + "\r\n");
-    RecordingTarget target;
-    const ConnectionSettings settings = ReadConnectionSettings(TIniFile(path_), target);
-    EXPECT_EQ(settings.HostName, plain.substr(0, 1535));
+    ApplyConnectionSettings(TIniFile(path_), connection);
+    EXPECT_EQ(connection.HostName, plain.substr(0, 1535));
 }
 
 // What the platform's reader does with the lines the tests and the synchronizer write.

@@ -1,5 +1,5 @@
-// What a phase of the update run may ask of the update window. The window
-// implements it; phases in settings/, release/ and install/ see only this.
+// What the update run may ask of the update window. The window implements it;
+// the run and its phases see the window only as this.
 #pragma once
 
 #include <string>
@@ -12,7 +12,7 @@ public:
     virtual void ShowStatus(const std::string& text) = 0;
     // The modal message box for failures that a phase foresees; returns when closed.
     virtual void ShowMessageBox(const std::string& text) = 0;
-    // Requests the end of the program; the caller leaves the run at once.
+    // Requests the end of the program; the run leaves at once.
     virtual void EndProgram() = 0;
     // The update window, as owner of what the phases open or start.
     virtual HWND Handle() const = 0;

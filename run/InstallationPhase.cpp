@@ -1,0 +1,33 @@
+#include "InstallationPhase.h"
+
+#include "Installation.h"
+
+bool AskSynchronizerToQuit(TUpdateHost& host)
+{
+    host.ShowStatus("Encerrando instâncias ativas...");
+    return PostQuitToSynchronizer();
+}
+
+TInstallationOutcome RunInstallationPhase(TUpdateHost& host)
+{
+    const TSynchronizerFiles files = SynchronizerFiles();
+    RepairInterruptedInstallation(files);
+
+    host.ShowStatus("Efetuando o Download da nova Versão...");
+    if (!DownloadRelease(files)) {
+        host.ShowMessageBox(
+            "Erro ao Efetuar o Download do arquivo! Favor entrar em contato com o suporte técnico!");
+        return TInstallationOutcome::DownloadFailed;
+    }
+    PutInPlace(files);
+    host.ShowStatus("Abrindo nova Instância...");
+    StartProgram(host.Handle(), files.Executable);
+    host.ShowStatus("Atualização Concluída com Sucesso!!!");
+    return TInstallationOutcome::Installed;
+}
+
+void StartSynchronizerAgain(TUpdateHost& host)
+{
+    if (SynchronizerEnded())
+        StartProgram(host.Handle(), SynchronizerFiles().Executable);
+}
