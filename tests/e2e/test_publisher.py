@@ -1,0 +1,58 @@
+"""The publisher check under Wine, through the publisher probe: the installed
+synchronizer's signature pins who may sign the release that replaces it."""
+
+import pytest
+
+SUBJECT_A = "C=BR, O=Tolvar Sistemas Ltda, CN=Tolvar Sistemas Ltda"
+SUBJECT_B = "C=BR, O=Outra Empresa Ltda, CN=Tolvar Sistemas Ltda"
+
+# What WinVerifyTrust answers for each staged release under Wine 8.
+TRUSTED = "0x00000000"
+NO_SIGNATURE = "0x800B0100"  # TRUST_E_NOSIGNATURE
+BAD_DIGEST = "0x80096010"  # TRUST_E_BAD_DIGEST
+STAGED = {
+    "publisher-a": (TRUSTED, SUBJECT_A),
+    "publisher-a-renewed": (TRUSTED, SUBJECT_A),
+    "publisher-b": (TRUSTED, SUBJECT_B),
+    "unsigned": (NO_SIGNATURE, ""),
+    "publisher-a-tampered": (BAD_DIGEST, ""),
+}
+
+
+@pytest.fixture
+def check(wine, build, signed_releases, tmp_path):
+    """check(installed variant or None, staged variant) -> the probe's fields."""
+    def run(installed, staged):
+        installed_path = (signed_releases.path("synchronizer_old", installed) if installed
+                          else tmp_path / "TolvarAutoRavik.exe")
+        done = wine.run([build.fixture("publisher_probe"), wine.winpath(installed_path),
+                         wine.winpath(signed_releases.path("synchronizer_new", staged))])
+        fields = dict(line.split("=", 1) for line in done.stdout.splitlines() if "=" in line)
+        assert "verdict" in fields, f"probe failed: {done.stdout} {done.stderr}"
+        return fields
+    return run
+
+
+@pytest.mark.parametrize("installed, staged, verdict", [
+    ("publisher-a", "publisher-a", "accept"),
+    ("publisher-a", "publisher-a-renewed", "accept"),
+    ("publisher-a", "publisher-b", "refuse"),
+    ("publisher-a", "unsigned", "refuse"),
+    ("publisher-a", "publisher-a-tampered", "refuse"),
+    # An expired certificate still names the publisher of what is installed.
+    ("publisher-a-expired", "publisher-a", "accept"),
+    ("publisher-a-expired", "publisher-b", "refuse"),
+    # Nothing pinned: any release goes, as before signatures were checked.
+    ("unsigned", "publisher-b", "accept"),
+    ("unsigned", "unsigned", "accept"),
+    ("unsigned", "publisher-a-tampered", "accept"),
+    (None, "publisher-b", "accept"),
+    (None, "unsigned", "accept"),
+    (None, "publisher-a-tampered", "accept"),
+])
+def test_release_is_accepted_only_from_the_installed_publisher(check, installed, staged, verdict):
+    fields = check(installed, staged)
+    assert fields["verdict"] == verdict, fields
+    assert (fields["staged_trust"], fields["staged_subject"]) == STAGED[staged], fields
+    expected_installed = {None: ("absent", ""), "unsigned": ("unsigned", "")}.get(installed, ("signed", SUBJECT_A))
+    assert (fields["installed"], fields["installed_subject"]) == expected_installed, fields
