@@ -1,6 +1,8 @@
 """The publisher check under Wine, through the publisher probe: the installed
 synchronizer's signature pins who may sign the release that replaces it."""
 
+import subprocess
+
 import pytest
 
 SUBJECT_A = "C=BR, O=Tolvar Sistemas Ltda, CN=Tolvar Sistemas Ltda"
@@ -25,10 +27,16 @@ def check(wine, build, signed_releases, tmp_path):
     def run(installed, staged):
         installed_path = (signed_releases.path("synchronizer_old", installed) if installed
                           else tmp_path / "TolvarAutoRavik.exe")
-        done = wine.run([build.fixture("publisher_probe"), wine.winpath(installed_path),
-                         wine.winpath(signed_releases.path("synchronizer_new", staged))])
-        fields = dict(line.split("=", 1) for line in done.stdout.splitlines() if "=" in line)
-        assert "verdict" in fields, f"probe failed: {done.stdout} {done.stderr}"
+        # Into a file, not a pipe: the signature check starts Wine's system
+        # processes, which would hold a pipe open for seconds after the probe ends.
+        output = tmp_path / "probe.txt"
+        with output.open("wb") as out:
+            wine.start_process([build.fixture("publisher_probe"), wine.winpath(installed_path),
+                                wine.winpath(signed_releases.path("synchronizer_new", staged))],
+                               stdout=out, stderr=subprocess.DEVNULL).wait(timeout=60)
+        text = output.read_text().replace("\r\n", "\n")
+        fields = dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+        assert "verdict" in fields, f"probe failed: {text}"
         return fields
     return run
 
