@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ struct NameCase {
     std::string other;
     bool same;
 };
+
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.name; }
 
 class SubjectNameTest : public testing::TestWithParam<NameCase> {};
 
@@ -156,6 +159,8 @@ struct DecisionCase {
     StagedSigner staged;
     bool accepted;
 };
+
+void PrintTo(const DecisionCase& c, std::ostream* os) { *os << c.name; }
 
 class ReleaseDecisionTest : public testing::TestWithParam<DecisionCase> {};
 

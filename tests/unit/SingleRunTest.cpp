@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct Spellings {
     const wchar_t* other;
     bool same;
 };
+
+void PrintTo(const Spellings& c, std::ostream* os) { *os << c.name; }
 
 class RunMutexNameTest : public testing::TestWithParam<Spellings> {};
 
