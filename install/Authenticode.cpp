@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
-
 struct StoreCloser {
     void operator()(HCERTSTORE store) const { CertCloseStore(store, 0); }
 };
@@ -25,14 +23,11 @@ using Store = std::unique_ptr<void, StoreCloser>;
 using Message = std::unique_ptr<void, MessageCloser>;
 using Certificate = std::unique_ptr<const CERT_CONTEXT, CertificateFreer>;
 
-// The path with its terminating zero, as the W functions take it.
-std::vector<wchar_t> WidePath(const std::string& path)
-{
-    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
-    return wide;
-}
+// The program's ANSI paths are bound by MAX_PATH like every A function's.
+struct WidePath {
+    explicit WidePath(const std::string& path) { MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, chars, MAX_PATH); }
+    wchar_t chars[MAX_PATH] = L"";
+};
 
 std::string SubjectOf(const CERT_CONTEXT& certificate)
 {
@@ -50,44 +45,18 @@ Certificate FirstSignerCertificate(HCERTSTORE store, HCRYPTMSG message)
     if (!CryptMsgGetParam(message, CMSG_SIGNER_CERT_INFO_PARAM, 0, signer.data(), &size))
         return nullptr;
     // The info holds the signer's issuer and serial number, which find it.
-    return Certificate(CertFindCertificateInStore(store, kEncoding, 0, CERT_FIND_SUBJECT_CERT,
-                                                  signer.data(), nullptr));
+    return Certificate(CertFindCertificateInStore(store, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0,
+                                                  CERT_FIND_SUBJECT_CERT, signer.data(), nullptr));
 }
 
 } // namespace
 
-InstalledSigner ReadInstalledSigner(const std::string& exe)
+VerifiedSignature VerifySignature(const std::string& exe)
 {
-    const std::vector<wchar_t> path = WidePath(exe);
-    if (GetFileAttributesW(path.data()) == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        const bool absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        return {absent ? InstalledSignature::Absent : InstalledSignature::Unreadable, {}};
-    }
-    HCERTSTORE store = nullptr;
-    HCRYPTMSG message = nullptr;
-    if (!CryptQueryObject(CERT_QUERY_OBJECT_FILE, path.data(), CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED_EMBED,
-                          CERT_QUERY_FORMAT_FLAG_BINARY, 0, /*pdwMsgAndCertEncodingType*/ nullptr,
-                          /*pdwContentType*/ nullptr, /*pdwFormatType*/ nullptr, &store, &message,
-                          /*ppvContext*/ nullptr)) {
-        // Also what a file that is no executable at all gives.
-        const bool noSignature = static_cast<HRESULT>(GetLastError()) == CRYPT_E_NO_MATCH;
-        return {noSignature ? InstalledSignature::Unsigned : InstalledSignature::Unreadable, {}};
-    }
-    const Store ownedStore(store);
-    const Message ownedMessage(message);
-    const Certificate signer = FirstSignerCertificate(store, message);
-    if (!signer)
-        return {InstalledSignature::Unreadable, {}};
-    return {InstalledSignature::Signed, SubjectOf(*signer)};
-}
-
-StagedSigner VerifyStagedSigner(const std::string& exe)
-{
-    const std::vector<wchar_t> path = WidePath(exe);
+    const WidePath path(exe);
     WINTRUST_FILE_INFO file = {};
     file.cbStruct = sizeof file;
-    file.pcwszFilePath = path.data();
+    file.pcwszFilePath = path.chars;
     WINTRUST_DATA data = {};
     data.cbStruct = sizeof data;
     data.dwUIChoice = WTD_UI_NONE;
@@ -101,21 +70,48 @@ StagedSigner VerifyStagedSigner(const std::string& exe)
     // INVALID_HANDLE_VALUE: there is no interactive user.
     const HWND noUser = static_cast<HWND>(INVALID_HANDLE_VALUE);
 
-    StagedSigner staged{WinVerifyTrust(noUser, &action, &data), {}};
-    if (staged.Trust == 0) {
-        CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(data.hWVTStateData);
-        CRYPT_PROVIDER_SGNR* signer =
-            provider ? WTHelperGetProvSignerFromChain(provider, 0, /*fCounterSigner*/ FALSE, 0) : nullptr;
-        CRYPT_PROVIDER_CERT* certificate = signer ? WTHelperGetProvCertFromChain(signer, 0) : nullptr;
-        if (certificate && certificate->pCert)
-            staged.Subject = SubjectOf(*certificate->pCert);
-    }
+    VerifiedSignature result{WinVerifyTrust(noUser, &action, &data), {}};
+    CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(data.hWVTStateData);
+    CRYPT_PROVIDER_SGNR* signer =
+        provider ? WTHelperGetProvSignerFromChain(provider, 0, /*fCounterSigner*/ FALSE, 0) : nullptr;
+    CRYPT_PROVIDER_CERT* certificate = signer ? WTHelperGetProvCertFromChain(signer, 0) : nullptr;
+    if (certificate && certificate->pCert)
+        result.Subject = SubjectOf(*certificate->pCert);
     data.dwStateAction = WTD_STATEACTION_CLOSE;
     WinVerifyTrust(noUser, &action, &data);
-    return staged;
+    return result;
+}
+
+InstalledSigner ReadInstalledSigner(const std::string& exe)
+{
+    if (GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        const bool absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return {absent ? InstalledSignature::Absent : InstalledSignature::Unreadable, {}};
+    }
+    // The signed message as it stands, neither its digest nor its chain
+    // judged: an expired certificate, or a file damaged since it was
+    // installed, still names its publisher.
+    const WidePath path(exe);
+    HCERTSTORE store = nullptr;
+    HCRYPTMSG message = nullptr;
+    if (!CryptQueryObject(CERT_QUERY_OBJECT_FILE, path.chars, CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED_EMBED,
+                          CERT_QUERY_FORMAT_FLAG_BINARY, 0, /*pdwMsgAndCertEncodingType*/ nullptr,
+                          /*pdwContentType*/ nullptr, /*pdwFormatType*/ nullptr, &store, &message,
+                          /*ppvContext*/ nullptr)) {
+        // Also what a file that is no executable at all gives (a zero-filled one, say).
+        const bool noSignature = static_cast<HRESULT>(GetLastError()) == CRYPT_E_NO_MATCH;
+        return {noSignature ? InstalledSignature::Unsigned : InstalledSignature::Unreadable, {}};
+    }
+    const Store ownedStore(store);
+    const Message ownedMessage(message);
+    const Certificate signer = FirstSignerCertificate(store, message);
+    if (!signer)
+        return {InstalledSignature::Unreadable, {}};
+    return {InstalledSignature::Signed, SubjectOf(*signer)};
 }
 
 bool KeepsPublisher(const std::string& installedExe, const std::string& stagedExe)
 {
-    return AcceptsRelease(ReadInstalledSigner(installedExe), VerifyStagedSigner(stagedExe));
+    return AcceptsRelease(ReadInstalledSigner(installedExe), VerifySignature(stagedExe));
 }

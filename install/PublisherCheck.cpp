@@ -111,7 +111,7 @@ bool IsSameName(std::string_view subject, std::string_view otherSubject)
     return canonical && canonical == CanonicalName(otherSubject);
 }
 
-bool AcceptsRelease(const InstalledSigner& installed, const StagedSigner& staged)
+bool AcceptsRelease(const InstalledSigner& installed, const VerifiedSignature& staged)
 {
     switch (installed.State) {
     case InstalledSignature::Absent:

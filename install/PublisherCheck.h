@@ -19,9 +19,9 @@ struct InstalledSigner {
     std::string Subject; // the signing certificate's subject, DER-encoded
 };
 
-struct StagedSigner {
+struct VerifiedSignature {
     std::int32_t Trust;  // WinVerifyTrust's result: 0 when the signature holds
-    std::string Subject; // the signing certificate's subject, DER-encoded, when Trust is 0
+    std::string Subject; // the signing certificate's subject, DER-encoded, if it could be read
 };
 
 // True when two DER-encoded X.500 names name the same subject. The names are
@@ -37,4 +37,4 @@ bool IsSameName(std::string_view subject, std::string_view otherSubject);
 // executable that is absent or unsigned pins nothing; a signed one requires a
 // trusted staged signature from a subject of the same name; an unreadable
 // one lets nothing through.
-bool AcceptsRelease(const InstalledSigner& installed, const StagedSigner& staged);
+bool AcceptsRelease(const InstalledSigner& installed, const VerifiedSignature& staged);

@@ -23,10 +23,14 @@ STAGED = {
 
 @pytest.fixture
 def check(wine, build, signed_releases, tmp_path):
-    """check(installed variant or None, staged variant) -> the probe's fields."""
+    """check(installed, staged) -> the probe's fields. `installed` is a variant,
+    None for no installed executable, or "zero-filled" for one that power loss left."""
     def run(installed, staged):
-        installed_path = (signed_releases.path("synchronizer_old", installed) if installed
-                          else tmp_path / "TolvarAutoRavik.exe")
+        installed_path = tmp_path / "TolvarAutoRavik.exe"
+        if installed == "zero-filled":
+            installed_path.write_bytes(bytes(64 * 1024))
+        elif installed:
+            installed_path = signed_releases.path("synchronizer_old", installed)
         # Into a file, not a pipe: the signature check starts Wine's system
         # processes, which would hold a pipe open for seconds after the probe ends.
         output = tmp_path / "probe.txt"
@@ -47,9 +51,12 @@ def check(wine, build, signed_releases, tmp_path):
     ("publisher-a", "publisher-b", "refuse"),
     ("publisher-a", "unsigned", "refuse"),
     ("publisher-a", "publisher-a-tampered", "refuse"),
-    # An expired certificate still names the publisher of what is installed.
+    # An expired certificate, or a file damaged since, still names the
+    # publisher of what is installed.
     ("publisher-a-expired", "publisher-a", "accept"),
     ("publisher-a-expired", "publisher-b", "refuse"),
+    ("publisher-a-tampered", "publisher-a", "accept"),
+    ("publisher-a-tampered", "publisher-b", "refuse"),
     # Nothing pinned: any release goes, as before signatures were checked.
     ("unsigned", "publisher-b", "accept"),
     ("unsigned", "unsigned", "accept"),
@@ -57,10 +64,12 @@ def check(wine, build, signed_releases, tmp_path):
     (None, "publisher-b", "accept"),
     (None, "unsigned", "accept"),
     (None, "publisher-a-tampered", "accept"),
+    ("zero-filled", "publisher-b", "accept"),
 ])
 def test_release_is_accepted_only_from_the_installed_publisher(check, installed, staged, verdict):
     fields = check(installed, staged)
     assert fields["verdict"] == verdict, fields
     assert (fields["staged_trust"], fields["staged_subject"]) == STAGED[staged], fields
-    expected_installed = {None: ("absent", ""), "unsigned": ("unsigned", "")}.get(installed, ("signed", SUBJECT_A))
+    expected_installed = {None: ("absent", ""), "unsigned": ("unsigned", ""),
+                          "zero-filled": ("unsigned", "")}.get(installed, ("signed", SUBJECT_A))
     assert (fields["installed"], fields["installed_subject"]) == expected_installed, fields

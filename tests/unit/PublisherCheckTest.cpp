@@ -156,7 +156,7 @@ constexpr auto kUntrustedRoot = static_cast<std::int32_t>(0x800B0109); // CERT_E
 struct DecisionCase {
     const char* name;
     InstalledSigner installed;
-    StagedSigner staged;
+    VerifiedSignature staged;
     bool accepted;
 };
 

@@ -1,4 +1,5 @@
-// The mutex name that keeps a second updater off a directory in use.
+// The mutex name that keeps a second updater off a directory in use. Paths
+// are in the ANSI code page; the accented ones here in Windows-1252.
 #include "SingleRun.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +12,8 @@ namespace {
 
 struct Spellings {
     const char* name;
-    const wchar_t* directory;
-    const wchar_t* other;
+    const char* directory;
+    const char* other;
     bool same;
 };
 
@@ -28,26 +29,26 @@ TEST_P(RunMutexNameTest, OneNamePerDirectory)
 
 INSTANTIATE_TEST_SUITE_P(
     Directories, RunMutexNameTest,
-    testing::Values(Spellings{"ascii_case", L"C:\\Programas\\Tolvar\\", L"c:\\PROGRAMAS\\tolvar\\", true},
-                    Spellings{"trailing_separator", L"C:\\Programas\\Tolvar\\", L"C:\\Programas\\Tolvar", true},
-                    Spellings{"forward_slashes", L"C:\\Programas\\Tolvar\\", L"C:/Programas/Tolvar/", true},
-                    Spellings{"doubled_trailing_separator", L"C:\\Programas\\Tolvar\\", L"C:\\Programas\\Tolvar\\\\", true},
-                    Spellings{"accented_case", L"C:\\Sincronização\\", L"C:\\SINCRONIZAÇÃO\\", true},
-                    Spellings{"other_drive", L"C:\\Programas\\Tolvar\\", L"D:\\Programas\\Tolvar\\", false},
-                    Spellings{"other_name", L"C:\\Programas\\Tolvar\\", L"C:\\Programas\\Tolvar2\\", false},
-                    Spellings{"subdirectory", L"C:\\Programas\\Tolvar\\", L"C:\\Programas\\Tolvar\\Bin\\", false},
-                    Spellings{"letters_swapped", L"C:\\ab\\", L"C:\\ba\\", false},
-                    Spellings{"accent_dropped", L"C:\\Ação\\", L"C:\\Acao\\", false},
-                    Spellings{"unc_share_case", L"\\\\servidor\\tolvar\\", L"\\\\SERVIDOR\\Tolvar", true}),
+    testing::Values(Spellings{"ascii_case", "C:\\Programas\\Tolvar\\", "c:\\PROGRAMAS\\tolvar\\", true},
+                    Spellings{"trailing_separator", "C:\\Programas\\Tolvar\\", "C:\\Programas\\Tolvar", true},
+                    Spellings{"forward_slashes", "C:\\Programas\\Tolvar\\", "C:/Programas/Tolvar/", true},
+                    Spellings{"doubled_trailing_separator", "C:\\Programas\\Tolvar\\", "C:\\Programas\\Tolvar\\\\", true},
+                    Spellings{"accented_case", "C:\\Sincroniza\xE7\xE3o\\", "C:\\SINCRONIZA\xC7\xC3O\\", true},
+                    Spellings{"other_drive", "C:\\Programas\\Tolvar\\", "D:\\Programas\\Tolvar\\", false},
+                    Spellings{"other_name", "C:\\Programas\\Tolvar\\", "C:\\Programas\\Tolvar2\\", false},
+                    Spellings{"subdirectory", "C:\\Programas\\Tolvar\\", "C:\\Programas\\Tolvar\\Bin\\", false},
+                    Spellings{"letters_swapped", "C:\\ab\\", "C:\\ba\\", false},
+                    Spellings{"accent_dropped", "C:\\A\xE7\xE3o\\", "C:\\Acao\\", false},
+                    Spellings{"unc_share_case", "\\\\servidor\\tolvar\\", "\\\\SERVIDOR\\Tolvar", true}),
     [](const testing::TestParamInfo<Spellings>& param) { return std::string(param.param.name); });
 
 // Whatever the path, the name is one the object manager takes: the session
 // prefix, then no backslash and a bounded length.
 TEST(RunMutexName, FitsTheObjectNamespace)
 {
-    const std::vector<std::wstring> directories = {L"", L"C:\\", std::wstring(32767, L'\\'),
-                                                   L"C:\\" + std::wstring(32000, L'x') + L"\\"};
-    for (const std::wstring& directory : directories) {
+    const std::vector<std::string> directories = {"", "C:\\", std::string(32767, '\\'),
+                                                  "C:\\" + std::string(32000, 'x') + "\\"};
+    for (const std::string& directory : directories) {
         const std::string name = RunMutexName(directory);
         const std::string prefix = "Local\\TolvarUpdate-";
         ASSERT_EQ(name.substr(0, prefix.size()), prefix);
