@@ -1,2 +1,2 @@
 # Fixtures for the end-to-end tests live in these plugin modules.
-pytest_plugins = ["wine_harness", "web_harness", "pg_harness", "install_harness"]
+pytest_plugins = ["wine_harness", "web_harness", "pg_harness", "install_harness", "signing_harness"]
