@@ -44,3 +44,15 @@ ConnectionKeywordList ConnectionKeywords(const std::string& hostName, std::int32
     }
     return keywords;
 }
+
+ConnectionKeywordArrays KeywordArrays(const ConnectionKeywordList& keywords)
+{
+    ConnectionKeywordArrays arrays;
+    for (const auto& [name, value] : keywords) {
+        arrays.Names.push_back(name.c_str());
+        arrays.Values.push_back(value.c_str());
+    }
+    arrays.Names.push_back(nullptr);
+    arrays.Values.push_back(nullptr);
+    return arrays;
+}

@@ -18,3 +18,11 @@ bool IsIpv4Address(const std::string& hostName);
 ConnectionKeywordList ConnectionKeywords(const std::string& hostName, std::int32_t port,
                                          const std::string& database, const std::string& user,
                                          const std::string& password);
+
+// The keywords as PQconnectdbParams takes them: two arrays of the same length,
+// each ending with a null pointer. They point into `keywords`, which must outlive them.
+struct ConnectionKeywordArrays {
+    std::vector<const char*> Names;
+    std::vector<const char*> Values;
+};
+ConnectionKeywordArrays KeywordArrays(const ConnectionKeywordList& keywords);

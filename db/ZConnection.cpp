@@ -28,16 +28,9 @@ void TZConnection::SetConnected(bool connected)
         throw ESqlError(SqlErrorText("unknown protocol '" + Protocol + "'"));
     const LibPqFunctions& pq = LibPq();
     const ConnectionKeywordList keywords = ConnectionKeywords(HostName, Port, Database, User, Password);
-    std::vector<const char*> names;
-    std::vector<const char*> values;
-    for (const auto& [name, value] : keywords) {
-        names.push_back(name.c_str());
-        values.push_back(value.c_str());
-    }
-    names.push_back(nullptr);
-    values.push_back(nullptr);
+    const ConnectionKeywordArrays arrays = KeywordArrays(keywords);
     TConnectionHandle connection(
-        pq.PQconnectdbParams(names.data(), values.data(),
+        pq.PQconnectdbParams(arrays.Names.data(), arrays.Values.data(),
                              0)); // expand_dbname: the database name is a name, never a connection string
     if (!connection)
         throw ESqlError(SqlErrorText("out of memory"));

@@ -1,27 +1,22 @@
 #include "Authenticode.h"
 
+#include "UniqueHandle.h"
+
 #include <windows.h>
 #include <softpub.h>
 #include <wincrypt.h>
 #include <wintrust.h>
 
-#include <memory>
-#include <vector>
 
 namespace {
 
-struct StoreCloser {
-    void operator()(HCERTSTORE store) const { CertCloseStore(store, 0); }
-};
-struct MessageCloser {
-    void operator()(HCRYPTMSG message) const { CryptMsgClose(message); }
-};
-struct CertificateFreer {
-    void operator()(PCCERT_CONTEXT certificate) const { CertFreeCertificateContext(certificate); }
-};
-using Store = std::unique_ptr<void, StoreCloser>;
-using Message = std::unique_ptr<void, MessageCloser>;
-using Certificate = std::unique_ptr<const CERT_CONTEXT, CertificateFreer>;
+BOOL WINAPI CloseStore(HCERTSTORE store)
+{
+    return CertCloseStore(store, 0);
+}
+using Store = TUniqueHandle<HCERTSTORE, CloseStore>;
+using Message = TUniqueHandle<HCRYPTMSG, CryptMsgClose>;
+using Certificate = TUniqueHandle<PCCERT_CONTEXT, CertFreeCertificateContext>;
 
 // The program's ANSI paths are bound by MAX_PATH like every A function's.
 struct WidePath {
@@ -40,10 +35,10 @@ Certificate FirstSignerCertificate(HCERTSTORE store, HCRYPTMSG message)
 {
     DWORD size = 0;
     if (!CryptMsgGetParam(message, CMSG_SIGNER_CERT_INFO_PARAM, 0, nullptr, &size))
-        return nullptr;
-    std::vector<BYTE> signer(size);
+        return Certificate();
+    std::string signer(size, '\0');
     if (!CryptMsgGetParam(message, CMSG_SIGNER_CERT_INFO_PARAM, 0, signer.data(), &size))
-        return nullptr;
+        return Certificate();
     // The info holds the signer's issuer and serial number, which find it.
     return Certificate(CertFindCertificateInStore(store, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0,
                                                   CERT_FIND_SUBJECT_CERT, signer.data(), nullptr));
@@ -108,7 +103,7 @@ InstalledSigner ReadInstalledSigner(const std::string& exe)
     const Certificate signer = FirstSignerCertificate(store, message);
     if (!signer)
         return {InstalledSignature::Unreadable, {}};
-    return {InstalledSignature::Signed, SubjectOf(*signer)};
+    return {InstalledSignature::Signed, SubjectOf(*signer.get())};
 }
 
 bool KeepsPublisher(const std::string& installedExe, const std::string& stagedExe)

@@ -42,9 +42,11 @@ public:
         if (written != size)
             RaiseInOutError(ERROR_HANDLE_DISK_FULL); // a short write sets no error code of its own
     }
+    // Flushed before it is closed: the file may be moved into place next, and a
+    // rename can reach the disk before the data it names.
     void Close()
     {
-        if (!CloseHandle(handle_.release()))
+        if (!FlushFileBuffers(handle_.get()) || !CloseHandle(handle_.release()))
             RaiseInOutError(GetLastError());
     }
 

@@ -1,5 +1,6 @@
 #include "Installation.h"
 
+#include "Authenticode.h"
 #include "DownloadFile.h"
 #include "Errors.h"
 #include "ExecutableCheck.h"
@@ -77,7 +78,7 @@ void RepairInterruptedInstallation(const TSynchronizerFiles& files)
 bool DownloadRelease(const TSynchronizerFiles& files)
 {
     if (DownloadFile(DownloadAddress, files.Staging, TOLVAR_DOWNLOAD_STALL_MS) &&
-        IsCompleteExecutableFile(files.Staging))
+        IsCompleteExecutableFile(files.Staging) && KeepsPublisher(files.Executable, files.Staging))
         return true;
     DeleteFileA(files.Staging.c_str());
     return false;
@@ -88,8 +89,11 @@ void PutInPlace(const TSynchronizerFiles& files)
     if (FileExists(files.Backup))
         DeleteFileA(files.Backup.c_str()); // refused while a program still runs from it
     // Renaming works while the old synchronizer still runs from its file.
-    const bool movedAside = MoveFileA(files.Executable.c_str(), files.Backup.c_str()) != FALSE;
-    if (!MoveFileExA(files.Staging.c_str(), files.Executable.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    // Write-through: each move is on the disk before the next step relies on it.
+    const bool movedAside =
+        MoveFileExA(files.Executable.c_str(), files.Backup.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (!MoveFileExA(files.Staging.c_str(), files.Executable.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = GetLastError();
         if (movedAside)
             MoveFileA(files.Backup.c_str(), files.Executable.c_str());

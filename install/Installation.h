@@ -27,7 +27,8 @@ bool SynchronizerEnded();
 void RepairInterruptedInstallation(const TSynchronizerFiles& files);
 
 // Downloads the new release to the staging file: true when it is there as a
-// complete executable, otherwise false with no staging file left. Raises the
+// complete executable from the installed synchronizer's publisher (see
+// KeepsPublisher), otherwise false with no staging file left. Raises the
 // input/output error when the staging file cannot be written.
 bool DownloadRelease(const TSynchronizerFiles& files);
 

@@ -1,20 +1,16 @@
 // Marks this process as the update run of a program directory while it lives.
 #pragma once
 
+#include "UniqueHandle.h"
+
+#include <windows.h>
+
 #include <string>
 
-class SingleRunLock {
-public:
-    // `programDirectory` in the ANSI code page, as ProgramDirectory() gives it.
-    explicit SingleRunLock(const std::string& programDirectory);
-    ~SingleRunLock();
-    SingleRunLock(const SingleRunLock&) = delete;
-    SingleRunLock& operator=(const SingleRunLock&) = delete;
+using TMutexHandle = TUniqueHandle<HANDLE, CloseHandle>;
 
-    // False when another updater runs for the same directory (or the mark
-    // could not be made): this one must not touch the directory.
-    bool Acquired() const { return mutex_ != nullptr; }
-
-private:
-    void* mutex_; // HANDLE
-};
+// The mark of this process's run for `programDirectory` (ANSI, as
+// ProgramDirectory() gives it), or an empty handle when another updater
+// already runs for that directory, or the mark could not be made: then this
+// one must not touch the directory.
+TMutexHandle MarkSingleRun(const std::string& programDirectory);

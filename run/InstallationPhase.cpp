@@ -14,11 +14,8 @@ TInstallationOutcome RunInstallationPhase(TUpdateHost& host)
     RepairInterruptedInstallation(files);
 
     host.ShowStatus("Efetuando o Download da nova Versão...");
-    if (!DownloadRelease(files)) {
-        host.ShowMessageBox(
-            "Erro ao Efetuar o Download do arquivo! Favor entrar em contato com o suporte técnico!");
-        return TInstallationOutcome::DownloadFailed;
-    }
+    if (!DownloadRelease(files))
+        return TInstallationOutcome::NotInstalled;
     PutInPlace(files);
     host.ShowStatus("Abrindo nova Instância...");
     StartProgram(host.Handle(), files.Executable);
@@ -30,4 +27,9 @@ void StartSynchronizerAgain(TUpdateHost& host)
 {
     if (SynchronizerEnded())
         StartProgram(host.Handle(), SynchronizerFiles().Executable);
+}
+
+void ReportFailedDownload(TUpdateHost& host)
+{
+    host.ShowMessageBox("Erro ao Efetuar o Download do arquivo! Favor entrar em contato com o suporte técnico!");
 }

@@ -9,12 +9,18 @@
 // quit; true when one was asked.
 bool AskSynchronizerToQuit(TUpdateHost& host);
 
-enum class TInstallationOutcome { Installed, DownloadFailed };
+// NotInstalled: the download failed, or the release was refused; the old
+// executable is as it was.
+enum class TInstallationOutcome { Installed, NotInstalled };
 
-// Downloads and installs the new release and starts it. A failed download is
-// shown in the message box and leaves the old executable as it was.
+// Downloads the new release, and only when it is complete and from the
+// installed synchronizer's publisher, installs and starts it. Raises the
+// input/output error when the program directory cannot be written.
 TInstallationOutcome RunInstallationPhase(TUpdateHost& host);
 
 // Leaves the user as before a failed installation: once the asked synchronizer
-// has ended, starts the old one again.
+// has ended, starts the one in place again.
 void StartSynchronizerAgain(TUpdateHost& host);
+
+// The message box for a release that was not installed.
+void ReportFailedDownload(TUpdateHost& host);

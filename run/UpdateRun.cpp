@@ -20,8 +20,21 @@ void RunUpdate(TUpdateHost& host, TZConnection& connection, TZQuery& query,
         return;
     }
 
+    // From the quit request on, however the run ends, the user gets a running
+    // synchronizer back before any box is shown.
     const bool synchronizerAsked = AskSynchronizerToQuit(host);
-    if (RunInstallationPhase(host) == TInstallationOutcome::DownloadFailed && synchronizerAsked)
-        StartSynchronizerAgain(host);
+    TInstallationOutcome outcome;
+    try {
+        outcome = RunInstallationPhase(host);
+    } catch (...) {
+        if (synchronizerAsked)
+            StartSynchronizerAgain(host);
+        throw; // to the error box
+    }
+    if (outcome == TInstallationOutcome::NotInstalled) {
+        if (synchronizerAsked)
+            StartSynchronizerAgain(host);
+        ReportFailedDownload(host);
+    }
     host.EndProgram();
 }

@@ -43,11 +43,11 @@ struct Outcome {
 };
 
 // One updater's exchange with the database; returns the error text or "".
-std::string RunSession(const std::vector<const char*>& names, const std::vector<const char*>& values,
+std::string RunSession(const ConnectionKeywordArrays& keywords,
                        const std::string& statement, std::int32_t& newest)
 {
     const std::unique_ptr<PGconn, ConnectionFinish> connection(
-        PQconnectdbParams(names.data(), values.data(), 0)); // expand_dbname 0, as the updater
+        PQconnectdbParams(keywords.Names.data(), keywords.Values.data(), 0)); // expand_dbname 0, as the updater
     if (PQstatus(connection.get()) != CONNECTION_OK)
         return PQerrorMessage(connection.get());
     const std::unique_ptr<PGresult, ResultClear> result(PQexec(connection.get(), statement.c_str()));
@@ -80,13 +80,7 @@ int main(int argc, char** argv)
     }
     const ConnectionKeywordList keywords =
         ConnectionKeywords(argv[1], static_cast<std::int32_t>(std::atoi(argv[2])), argv[3], argv[4], argv[5]);
-    std::vector<const char*> names, values;
-    for (const auto& [name, value] : keywords) {
-        names.push_back(name.c_str());
-        values.push_back(value.c_str());
-    }
-    names.push_back(nullptr);
-    values.push_back(nullptr);
+    const ConnectionKeywordArrays arrays = KeywordArrays(keywords);
     const std::string statement = StatementOf(ReleaseQuerySql);
     const int sessions = std::atoi(argv[6]);
     const int concurrency = std::max(1, std::atoi(argv[7]));
@@ -97,7 +91,7 @@ int main(int argc, char** argv)
         while (next.fetch_add(1) < sessions) {
             std::int32_t newest = 0;
             const Clock::time_point started = Clock::now();
-            const std::string error = RunSession(names, values, statement, newest);
+            const std::string error = RunSession(arrays, statement, newest);
             const double ms = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
             const std::lock_guard<std::mutex> guard(outcome.lock);
             if (error.empty()) {

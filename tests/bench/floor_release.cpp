@@ -28,14 +28,8 @@ int main(int argc, char** argv)
         const LibPqFunctions& pq = LibPq();
         const ConnectionKeywordList keywords =
             ConnectionKeywords(argv[1], static_cast<std::int32_t>(std::atoi(argv[2])), argv[3], argv[4], argv[5]);
-        std::vector<const char*> names, values;
-        for (const auto& [name, value] : keywords) {
-            names.push_back(name.c_str());
-            values.push_back(value.c_str());
-        }
-        names.push_back(nullptr);
-        values.push_back(nullptr);
-        PGconn* connection = pq.PQconnectdbParams(names.data(), values.data(), 0);
+        const ConnectionKeywordArrays arrays = KeywordArrays(keywords);
+        PGconn* connection = pq.PQconnectdbParams(arrays.Names.data(), arrays.Values.data(), 0);
         if (pq.PQstatus(connection) != CONNECTION_OK) {
             std::fprintf(stderr, "%s", pq.PQerrorMessage(connection));
             return 1;

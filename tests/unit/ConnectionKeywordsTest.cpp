@@ -75,4 +75,19 @@ TEST(ConnectionKeywords, ValuesReachTheLibraryUnquoted)
     EXPECT_EQ(keywords[4].second, password);
 }
 
+// libpq reads both arrays up to the first null name.
+TEST(ConnectionKeywords, ArraysPairEachNameWithItsValueAndEndInNull)
+{
+    const KeywordList keywords = ConnectionKeywords("10.0.0.1", 5432, "vortan", "", "");
+    const ConnectionKeywordArrays arrays = KeywordArrays(keywords);
+    ASSERT_EQ(arrays.Names.size(), keywords.size() + 1);
+    ASSERT_EQ(arrays.Values.size(), keywords.size() + 1);
+    for (std::size_t i = 0; i < keywords.size(); ++i) {
+        EXPECT_EQ(arrays.Names[i], keywords[i].first);
+        EXPECT_EQ(arrays.Values[i], keywords[i].second);
+    }
+    EXPECT_EQ(arrays.Names.back(), nullptr);
+    EXPECT_EQ(arrays.Values.back(), nullptr);
+}
+
 } // namespace

@@ -3,21 +3,19 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
 TEST(SingleRunLock, SecondRunForTheDirectoryIsRefusedUntilTheFirstEnds)
 {
-    auto first = std::make_unique<SingleRunLock>("C:\\Programas\\Tolvar\\");
-    ASSERT_TRUE(first->Acquired());
-    const SingleRunLock refused("c:/programas/TOLVAR");
-    EXPECT_FALSE(refused.Acquired());
-    EXPECT_TRUE(SingleRunLock("C:\\Programas\\Outro\\").Acquired());
+    TMutexHandle first = MarkSingleRun("C:\\Programas\\Tolvar\\");
+    ASSERT_TRUE(first);
+    const TMutexHandle refused = MarkSingleRun("c:/programas/TOLVAR");
+    EXPECT_FALSE(refused);
+    EXPECT_TRUE(MarkSingleRun("C:\\Programas\\Outro\\"));
 
     first.reset();
     // The refused run, still alive, does not keep the directory marked.
-    EXPECT_TRUE(SingleRunLock("C:\\Programas\\Tolvar\\").Acquired());
+    EXPECT_TRUE(MarkSingleRun("C:\\Programas\\Tolvar\\"));
 }
 
 } // namespace
