@@ -5,7 +5,8 @@ next run also removes a staging file left behind, and then installs.
 
 The kill points cover the whole run, from the first status text to the start
 of the new synchronizer; each point is a moment the run reaches (a status
-text, or the staging file holding the whole release) and a delay after it.
+text, the staging file holding the whole release, the old executable moved
+aside) and a delay after it.
 Each point's outcome is printed and written to kill-outcomes.txt in the build."""
 
 import time
@@ -26,7 +27,7 @@ MOVED_ASIDE = "moved aside"
 KILL_POINTS = [
     (LOADING, 0), (LOADING, 0.01), (CONNECTING, 0), (CONNECTING, 0.01), (CHECKING, 0), (QUITTING, 0),
     *((DOWNLOADING, delay) for delay in (0, 0.05, 0.2, 0.4, 0.6, 0.8, 1.0, 1.2)),
-    *((STAGED, delay) for delay in (0, 0.001, 0.002, 0.004, 0.006, 0.01, 0.02)),
+    *((STAGED, delay) for delay in (0, 0.002, 0.005, 0.01, 0.012, 0.014, 0.016, 0.018, 0.02, 0.03)),
     (MOVED_ASIDE, 0),
     (OPENING, 0), (OPENING, 0.005), (DONE, 0),
 ]
