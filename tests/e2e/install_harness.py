@@ -38,6 +38,12 @@ def starts(directory):
     return [Start(label, cwd, int(pid)) for label, cwd, pid in (line.split("\t") for line in lines)]
 
 
+def running_synchronizers(wine, directory):
+    """Unix process ids of the synchronizers running from `directory`'s executable."""
+    executable = wine.winpath(Path(directory) / SYNCHRONIZER).lower()
+    return {pid for pid, command in wine.session.processes() if command.lower() == executable}
+
+
 def new_started(program_dir):
     return any(start.label == "new" for start in starts(program_dir))
 
@@ -98,11 +104,11 @@ class Synchronizers:
             process.wait(timeout=10)
 
 
-def wait_for(condition, timeout=15, what="condition"):
+def wait_for(condition, timeout=15, what="condition", every=0.05):
     end = time.monotonic() + timeout
     while not condition():
         assert time.monotonic() < end, f"timed out waiting for {what}"
-        time.sleep(0.05)
+        time.sleep(every)
 
 
 class ReleaseServer:
@@ -110,6 +116,7 @@ class ReleaseServer:
 
     def __init__(self, wine, https_server, fault_server, pki):
         self.wine = wine
+        self.nginx = https_server
         self.file = https_server.root / DOWNLOAD_PATH
         self.fault_server = fault_server
         self.pki = pki
@@ -120,6 +127,10 @@ class ReleaseServer:
 
     def serve_file(self, path):
         self.serve_bytes(Path(path).read_bytes())
+
+    def limit_rate(self, rate):
+        """Sends the release at `rate` (one of web_harness.RATES), or None: at full speed."""
+        self.nginx.limit_rate(rate)
 
     def serve_scenario(self, scenario):
         """The fault server's `scenario` (e.g. "/status/404") answers instead of a file."""
@@ -142,6 +153,7 @@ def release_server(wine, https_server, fault_server, trusted_test_ca):
     server = ReleaseServer(wine, https_server, fault_server, trusted_test_ca)
     yield server
     server.serve_scenario("/status/404")
+    server.limit_rate(None)
 
 
 @pytest.fixture

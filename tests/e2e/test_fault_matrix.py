@@ -2,22 +2,26 @@
 the program ends or stays idle, what else that fault must leave behind (the
 row's own check afterwards), and what must hold whatever the fault: a complete
 synchronizer executable (old or new, never a mix), no staging file, Config.ini
-byte for byte as before, nothing outside the program directory changed."""
+byte for byte as before, nothing outside the program directory changed. Where
+a synchronizer ran before the run, one runs whenever the box shows (started
+again before it, if it was asked to quit) and after the program has ended."""
 
 import contextlib
 import dataclasses
+import shutil
 import subprocess
 import time
 from pathlib import Path
 
 import pytest
 
-from install_harness import NEWEST, digest, snapshot, starts, wait_for
-from pg_harness import DATABASE, PASSWORD, USER
+from install_harness import NEWEST, digest, running_synchronizers, snapshot, starts, wait_for
+from pg_harness import DATABASE, PASSWORD, USER, install_libpq
 from ports import free_port
 from tolvar_config import write_config
 from tolvar_constants import (BACKUP, CHECKING, CONNECTING, CONNECTION_FAILED, DOWNLOAD_FAILED, DOWNLOAD_PATH,
-                              DOWNLOADING, LOADING, RELEASE_STATEMENT, STAGING, SYNCHRONIZER, TITLE, TYPICAL_RUN)
+                              DOWNLOADING, LOADING, QUITTING, RELEASE_STATEMENT, STAGING, SYNCHRONIZER, TITLE,
+                              TYPICAL_RUN)
 
 
 @dataclasses.dataclass
@@ -28,12 +32,14 @@ class Fault:
     text: object             # the box text: exact, or a predicate
     afterwards: object = None  # (world, run, box): what else holds once the program has ended
     running: bool = False    # the old synchronizer runs when the update starts
+    installed: str = None    # the installed synchronizer signed so (signing_harness variant); None: as built
 
 
 class World:
     """What a row may change: the program directory, the catalogue, the server."""
 
-    def __init__(self, program_dir, catalogue, cluster, release_server, build, synchronizers, nginx):
+    def __init__(self, program_dir, catalogue, cluster, release_server, build, synchronizers, nginx, wine,
+                 signed_releases):
         self.program_dir = program_dir
         self.catalogue = catalogue
         self.cluster = cluster
@@ -41,8 +47,13 @@ class World:
         self.build = build
         self.synchronizers = synchronizers
         self.nginx = nginx
+        self.wine = wine
+        self.signed = signed_releases  # only for rows over a signed install
         self.port = cluster.port    # the port Config.ini names
+        self.installed = None       # digest of the synchronizer installed before the run
         self.old = None             # the old synchronizer's process, when it runs
+        self.stubborn = []          # synchronizers that ignore the request to quit
+        self.cwd = None             # the updater's current directory, if not the program directory
         self.log_offset = None      # the server's log before the run
 
     def config(self, **values):
@@ -83,9 +94,26 @@ def _read_only_program_directory(world):
 
 
 def _both_running(world):
-    world.synchronizers.start(world.program_dir / SYNCHRONIZER, stubborn=True)
+    world.stubborn.append(world.synchronizers.start(world.program_dir / SYNCHRONIZER, stubborn=True))
     world.synchronizers.place(world.program_dir, "old", name=BACKUP)
-    world.synchronizers.start(world.program_dir / BACKUP, stubborn=True)
+    world.stubborn.append(world.synchronizers.start(world.program_dir / BACKUP, stubborn=True))
+
+
+@contextlib.contextmanager
+def _libpq_planted_in_the_current_directory(world):
+    # Only the current directory holds a libpq.dll, with everything it needs.
+    (world.program_dir / "libpq.dll").unlink()
+    world.cwd = world.program_dir.parent / "planted"
+    world.cwd.mkdir()
+    install_libpq(world.build, world.cwd)
+    try:
+        yield
+    finally:
+        shutil.rmtree(world.cwd)
+
+
+def _signed_release(variant):
+    return lambda world: world.release.serve_file(world.signed.path("synchronizer_new", variant))
 
 
 def _served_elsewhere(world, certificate):
@@ -141,7 +169,7 @@ def _stopped_after_the_query(world, run, box):
 
 def _old_runs_again(world, run, box):
     assert run.texts("status") == TYPICAL_RUN[:5]
-    assert digest(world.program_dir / SYNCHRONIZER) == digest(world.build.fixture("synchronizer_old"))
+    assert digest(world.program_dir / SYNCHRONIZER) == world.installed
     assert not (world.program_dir / BACKUP).exists()
     # It was asked to quit, did, and was started again unchanged.
     assert world.old.poll() is not None
@@ -153,11 +181,26 @@ def _both_stay(world, run, box):
     assert run.texts("status")[-1] == DOWNLOADING
     old = digest(world.build.fixture("synchronizer_old"))
     assert [digest(world.program_dir / name) for name in (SYNCHRONIZER, BACKUP)] == [old, old]
-    assert "new" not in [s.label for s in starts(world.program_dir)]
+    # Neither quit within the wait: both still run, and none was started a second time.
+    assert all(process.poll() is None for process in world.stubborn)
+    assert len(running_synchronizers(world.wine, world.program_dir)) == 1
+    assert [s.label for s in starts(world.program_dir)] == ["old", "old"]
 
 
-def _download_fault(name, arrange):
-    return Fault(name, arrange, "message", DOWNLOAD_FAILED, _old_runs_again, running=True)
+def _download_fault(name, arrange, installed=None):
+    return Fault(name, arrange, "message", DOWNLOAD_FAILED, _old_runs_again, running=True, installed=installed)
+
+
+def _synchronizer_runs_at_the_box(world, run):
+    """No box waits on the user without a synchronizer: one asked to quit was
+    started again before the box, once the old one had gone."""
+    running = running_synchronizers(world.wine, world.program_dir)
+    if QUITTING not in run.texts("status"):
+        assert world.old.pid in running
+        return
+    assert running - {world.old.pid}, "the box shows, and no synchronizer was started again"
+    wait_for(lambda: world.old.pid not in running_synchronizers(world.wine, world.program_dir),
+             timeout=2, what="the old synchronizer to be gone")
 
 
 FAULTS = [
@@ -206,8 +249,18 @@ FAULTS = [
     _download_fault("mismatched_certificate", lambda w: _served_elsewhere(w, "othername")),
     _download_fault("expired_certificate", lambda w: _served_elsewhere(w, "expired")),
     _download_fault("https_to_http_redirect", lambda w: w.redirect_to(w.nginx.http_url("/" + DOWNLOAD_PATH))),
+    # Only the program directory and the system's own are searched for DLLs.
+    Fault("libpq_planted_in_the_current_directory", _libpq_planted_in_the_current_directory, "message",
+          starts_with(CONNECTION_FAILED), _libpq_not_loaded),
+    # Releases over an install signed by publisher A: refused like a failed download
+    _download_fault("unsigned_release_over_signed_install", _signed_release("unsigned"), "publisher-a"),
+    _download_fault("release_of_another_publisher_over_signed_install", _signed_release("publisher-b"),
+                    "publisher-a"),
+    _download_fault("tampered_release_over_signed_install", _signed_release("publisher-a-tampered"),
+                    "publisher-a"),
     # Installation
-    Fault("read_only_program_directory", _read_only_program_directory, "error", starts_with("I/O error ")),
+    Fault("read_only_program_directory", _read_only_program_directory, "error", starts_with("I/O error "),
+          _old_runs_again, running=True),
     Fault("executable_and_stale_backup_both_running", _both_running, "error", starts_with("I/O error "),
           _both_stay),
 ]
@@ -215,10 +268,14 @@ FAULTS = [
 
 @pytest.mark.parametrize("fault", FAULTS, ids=lambda fault: fault.name)
 def test_fault(fault, update_due, catalogue, pg_cluster, release_server, https_server, build,
-               synchronizers, updater, tmp_path, wine):
+               synchronizers, updater, tmp_path, wine, request):
     program_dir = update_due
-    synchronizers.place(program_dir, "old")
-    world = World(program_dir, catalogue, pg_cluster, release_server, build, synchronizers, https_server)
+    signed = request.getfixturevalue("signed_releases") if fault.installed else None
+    installed = signed.path("synchronizer_old", fault.installed) if signed else build.fixture("synchronizer_old")
+    shutil.copy2(installed, program_dir / SYNCHRONIZER)
+    world = World(program_dir, catalogue, pg_cluster, release_server, build, synchronizers, https_server, wine,
+                  signed)
+    world.installed = digest(installed)
     if fault.running:
         world.old = synchronizers.start(program_dir / SYNCHRONIZER)
     outside = {"tests": snapshot(tmp_path), "wine": _prefix_state(wine)}
@@ -230,8 +287,10 @@ def test_fault(fault, update_due, catalogue, pg_cluster, release_server, https_s
         config = _read(program_dir / "Config.ini")
         world.log_offset = pg_cluster.log_offset()
 
-        run = updater(program_dir)
+        run = updater(program_dir, cwd=world.cwd)
         box = run.box(timeout=60)
+        if fault.running:
+            _synchronizer_runs_at_the_box(world, run)
         assert box.caption == TITLE, box
         assert box.icon == ("stop" if fault.box == "error" else "none"), box
         assert fault.text(box.text) if callable(fault.text) else box.text == fault.text, box.text
@@ -245,10 +304,10 @@ def test_fault(fault, update_due, catalogue, pg_cluster, release_server, https_s
             assert run.wait_exit(30) == 0
         if fault.afterwards:
             fault.afterwards(world, run, box)
+        if fault.running:
+            assert running_synchronizers(wine, program_dir), "no synchronizer runs after the run"
 
-        installed = digest(program_dir / SYNCHRONIZER)
-        assert installed in {digest(build.fixture("synchronizer_old")),
-                             digest(build.fixture("synchronizer_new"))}
+        assert digest(program_dir / SYNCHRONIZER) in {world.installed, digest(build.fixture("synchronizer_new"))}
         assert not (program_dir / STAGING).exists()
         assert _read(program_dir / "Config.ini") == config
     synchronizers.stop_all()

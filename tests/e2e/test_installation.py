@@ -2,9 +2,13 @@
 quit, the new one is downloaded beside it, checked, put in place and started.
 Failed downloads and installations are rows of the fault matrix."""
 
+import shutil
+import time
+
 import pytest
 
-from install_harness import MARKER, digest, new_started, snapshot, starts, wait_for
+from install_harness import (MARKER, digest, large_release, new_started, running_synchronizers, snapshot, starts,
+                             wait_for)
 from tolvar_constants import BACKUP, STAGING, SYNCHRONIZER, TYPICAL_RUN
 
 
@@ -26,6 +30,57 @@ def test_full_update_replaces_and_restarts_the_synchronizer(update_due, updater,
         run.wine.winpath(program_dir).lower()
     assert (program_dir / "Config.ini").read_bytes() == config
     assert not (program_dir / STAGING).exists()
+
+
+@pytest.mark.parametrize("installed, served", [
+    ("publisher-a", "publisher-a"),
+    # A renewed certificate: new key and serial, the same subject.
+    ("publisher-a", "publisher-a-renewed"),
+    # The installed one's certificate has expired since: it still names its publisher.
+    ("publisher-a-expired", "publisher-a"),
+    # An unsigned install pins nothing.
+    ("unsigned", "publisher-b"),
+])
+def test_release_of_the_installed_publisher_is_installed(installed, served, update_due, release_server, updater,
+                                                          synchronizers, signed_releases):
+    program_dir = update_due
+    shutil.copy2(signed_releases.path("synchronizer_old", installed), program_dir / SYNCHRONIZER)
+    release = signed_releases.path("synchronizer_new", served)
+    release_server.serve_file(release)
+    old = synchronizers.start(program_dir / SYNCHRONIZER)
+
+    run = updater(program_dir)
+    assert run.wait_exit(60) == 0
+
+    assert run.texts("status") == TYPICAL_RUN
+    assert digest(program_dir / SYNCHRONIZER) == digest(release)
+    wait_for(lambda: old.poll() is not None and new_started(program_dir), what="the new synchronizer to start")
+    assert not (program_dir / STAGING).exists() and not (program_dir / BACKUP).exists()
+
+
+def test_two_updaters_at_once_install_one_release_and_start_one_synchronizer(update_due, release_server, updater,
+                                                                            synchronizers, build):
+    # Started twice (by the synchronizer, or by a double click) while a release is sent over about two seconds.
+    program_dir = update_due
+    release = large_release(build, 1024 * 1024)
+    release_server.serve_bytes(release)
+    release_server.limit_rate("512k")
+    old = synchronizers.start(synchronizers.place(program_dir, "old"))
+
+    first = updater(program_dir)
+    time.sleep(0.3)
+    second = updater(program_dir)
+    assert [second.wait_exit(60), first.wait_exit(60)] == [0, 0]
+
+    assert first.texts("status") == TYPICAL_RUN
+    assert first.texts("message") == [] and first.texts("error") == []
+    assert second.texts() == []  # it ended at once: no window, no box, not a status
+    assert (program_dir / SYNCHRONIZER).read_bytes() == release
+    assert not (program_dir / STAGING).exists() and not (program_dir / BACKUP).exists()
+    wait_for(lambda: old.poll() is not None, what="the old synchronizer to quit")
+    assert len(running_synchronizers(first.wine, program_dir)) == 1
+    wait_for(lambda: new_started(program_dir), what="the new synchronizer to start")
+    assert [s.label for s in starts(program_dir)] == ["old", "new"]
 
 
 def _no_executable(program_dir, synchronizers):

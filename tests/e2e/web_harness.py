@@ -22,6 +22,9 @@ REPO = Path(__file__).resolve().parents[2]
 
 # Certificates that the HTTPS server also presents, each on a port of its own.
 BAD_CERTIFICATES = ("expired", "othername", "untrusted")
+# Rates (nginx limit_rate, bytes a second on each connection) that a test may
+# choose while the server runs: a slow office link, and a fast one.
+RATES = ("512k", "8m")
 
 
 class Pki:
@@ -70,6 +73,7 @@ class Nginx:
         self.ports = {"localhost": download_port, **{name: free_port() for name in BAD_CERTIFICATES}}
         self._pki = pki
         self._rate = rate
+        self._rate_markers = self.dir / "rate"
         self._process = None
 
     def url(self, path, certificate="localhost"):
@@ -79,6 +83,14 @@ class Nginx:
     def http_url(self, path):
         return f"http://localhost:{self.http_port}{path}"
 
+    def limit_rate(self, rate):
+        """From the next request on, sends at `rate` (one of RATES), or as fast as it can with None."""
+        assert rate is None or rate in RATES, rate
+        for marker in self._rate_markers.iterdir():
+            marker.unlink()
+        if rate:
+            (self._rate_markers / rate).touch()
+
     def _config(self):
         temp = self.dir / "temp"
         rate = f"\n    limit_rate {self._rate};" if self._rate else ""
@@ -87,7 +99,7 @@ class Nginx:
         listen 127.0.0.1:{port} ssl;
         server_name localhost;
         ssl_certificate {self._pki.cert(name)};
-        ssl_certificate_key {self._pki.key(name)};
+        ssl_certificate_key {self._pki.key(name)};{self._chosen_rates()}
         # /moved/<file> sends the client to /<file>, /to-http/<file> to the same file over plain HTTP.
         location /moved/ {{ rewrite ^/moved/(.*)$ /$1 redirect; }}
         location /to-http/ {{ rewrite ^/to-http/(.*)$ http://localhost:{self.http_port}/$1 redirect; }}{self._download_locations()}
@@ -112,6 +124,11 @@ http {{
 }}
 """
 
+    def _chosen_rates(self):
+        # Looked up on each request, so a test can choose a rate without a reload.
+        return "".join(f"""
+        if (-f {self._rate_markers / rate}) {{ set $limit_rate {rate}; }}""" for rate in RATES)
+
     def _download_locations(self):
         if self._fault_port is None:
             return ""
@@ -128,6 +145,7 @@ http {{
     def start(self):
         require_free(self.download_port, "the HTTPS test server, as the test build downloads from there,")
         (self.dir / "temp").mkdir()
+        self._rate_markers.mkdir()
         config = self.dir / "nginx.conf"
         config.write_text(self._config())
         self._process = subprocess.Popen(

@@ -118,8 +118,9 @@ class Wine:
                                            done.stdout.decode("utf-8", "replace").replace("\r\n", "\n"),
                                            done.stderr.decode("utf-8", "replace"))
 
-    def start_process(self, args, cwd=None, env=None, **kwargs):
-        return subprocess.Popen(self.command(args), cwd=cwd, env={**self.env, **(env or {})},
+    def start_process(self, args, cwd=None, env=None, launcher=(), **kwargs):
+        """Starts a Windows program; `launcher`: a Unix command put before `wine` (a tracer)."""
+        return subprocess.Popen([*launcher, *self.command(args)], cwd=cwd, env={**self.env, **(env or {})},
                                 stdin=subprocess.DEVNULL, **kwargs)
 
 
@@ -213,9 +214,10 @@ class Pixels:
 
 
 class UpdaterRun:
-    """One start of TolvarUpdate.exe, watched through its trace."""
+    """One start of TolvarUpdate.exe, watched through its trace; in its program
+    directory unless `cwd` says otherwise, under `launcher` if given."""
 
-    def __init__(self, wine, build, program_dir, exe_name=PROGRAM):
+    def __init__(self, wine, build, program_dir, exe_name=PROGRAM, cwd=None, launcher=()):
         self.wine = wine
         self.build = build
         self.program_dir = Path(program_dir)
@@ -223,8 +225,8 @@ class UpdaterRun:
         self._lines = []
         self._changed = threading.Condition()
         self.on_text = None  # called on the reader thread with each traced text, as it comes
-        self.process = wine.start_process([self.program_dir / exe_name], cwd=self.program_dir,
-                                          env={"WINEDEBUG": "-all,warn+debugstr"},
+        self.process = wine.start_process([self.program_dir / exe_name], cwd=cwd or self.program_dir,
+                                          env={"WINEDEBUG": "-all,warn+debugstr"}, launcher=launcher,
                                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         self._reader = threading.Thread(target=self._read, daemon=True)
         self._reader.start()
@@ -339,8 +341,8 @@ def program_dir(build, tmp_path):
 def updater(wine, build):
     runs = []
 
-    def start(program_dir, exe_name=PROGRAM):
-        run = UpdaterRun(wine, build, program_dir, exe_name)
+    def start(program_dir, exe_name=PROGRAM, **options):
+        run = UpdaterRun(wine, build, program_dir, exe_name, **options)
         runs.append(run)
         return run
 

@@ -74,13 +74,14 @@ class WineSession:
         return self.prefix / "session-server.pid"
 
     def _server_pid(self):
-        servers = [pid for pid, name in self._processes() if name.startswith("wineserver")]
+        servers = [pid for pid, command in self.processes() if _name(command).startswith("wineserver")]
         if len(servers) != 1:
             raise RuntimeError(f"expected one wineserver for {self.prefix}, found {servers}")
         return servers[0]
 
-    def _processes(self):
-        """(pid, name) of the live processes of this prefix."""
+    def processes(self):
+        """(pid, command) of the live processes of this prefix: a Windows program's
+        command is its path as Wine shows it (Z:\\...\\name.exe)."""
         marker = f"WINEPREFIX={self.prefix}".encode()
         found = []
         for entry in Path("/proc").iterdir():
@@ -95,7 +96,7 @@ class WineSession:
                 command = (entry / "cmdline").read_bytes().split(b"\0")[0].decode("utf-8", "replace")
             except OSError:
                 continue  # ended meanwhile, or not ours to read
-            found.append((int(entry.name), command.replace("\\", "/").rsplit("/", 1)[-1].lower()))
+            found.append((int(entry.name), command))
         return found
 
     def check(self):
@@ -104,7 +105,8 @@ class WineSession:
         if self.server is None or self._server_pid() != self.server:
             raise RuntimeError(f"the wineserver of {self.prefix} is not the session's own")
         holders = []
-        for pid, name in self._processes():
+        for pid, command in self.processes():
+            name = _name(command)
             if name not in SYSTEM_PROCESSES:
                 continue
             for fd in (0, 1, 2):
@@ -121,6 +123,11 @@ class WineSession:
         for flag in ("-k", "-w"):
             subprocess.run(["wineserver", flag], env=self.env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+
+def _name(command):
+    """The lower-case file name of a command, Unix or Windows path."""
+    return command.replace("\\", "/").rsplit("/", 1)[-1].lower()
 
 
 def main(action, prefix):
