@@ -87,7 +87,7 @@ class Bench:
         print(f"  {what}: {value}  {beside}")
 
     def start(self):
-        self.wine.start()
+        self.wine.start(self.build.fixture("dialog_robot"))
         self.cluster.start()
         self.catalogue = pg_harness.Catalogue(self.cluster)
         self.catalogue.create()

@@ -167,7 +167,7 @@ def main():
     synchronizers = None
     try:
         print("starting Wine, PostgreSQL and nginx on loopback...")
-        wine.start()
+        wine.start(build.fixture("dialog_robot"))
         cluster.start()
         catalogue = pg_harness.Catalogue(cluster)
         catalogue.create()

@@ -68,12 +68,16 @@ class Wine:
     def env(self):
         return self.session.env
 
-    def start(self):
+    def start(self, robot):
+        """`robot`: the dialog robot, which holds the desktop for the whole session."""
         self.workdir.mkdir(parents=True, exist_ok=True)
         if self.display is None:
             self._start_xvfb()
         self.session = WineSession(self.prefix, self.display)
         self.session.start()
+        # Detached, like the session's own processes; wineserver -k ends it.
+        subprocess.Popen(self.command([robot, "hold"]), env=self.env, stdin=subprocess.DEVNULL,
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
 
     def _start_xvfb(self):
         read_end, write_end = os.pipe()
@@ -322,7 +326,7 @@ def wine(build):
     workdir = Path(tempfile.mkdtemp(prefix="e2e-wine-", dir=build.dir))
     session = Wine(workdir)
     try:
-        session.start()
+        session.start(build.fixture("dialog_robot"))
         yield session
     finally:
         session.stop()
