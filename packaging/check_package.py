@@ -21,7 +21,7 @@ from pathlib import Path, PurePosixPath
 SYSTEM_DLLS = {
     "advapi32.dll", "bcrypt.dll", "comctl32.dll", "crypt32.dll", "gdi32.dll", "kernel32.dll",
     "msimg32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll", "secur32.dll", "shell32.dll",
-    "shlwapi.dll", "user32.dll", "uxtheme.dll", "wininet.dll", "wldap32.dll", "ws2_32.dll",
+    "shlwapi.dll", "user32.dll", "uxtheme.dll", "wininet.dll", "wintrust.dll", "wldap32.dll", "ws2_32.dll",
     "vcruntime140.dll",
 }
 UNIVERSAL_CRT = re.compile(r"api-ms-win-crt-[a-z]+-l1-1-0\.dll")
